@@ -1,0 +1,160 @@
+#pragma once
+
+#include "assets/sprites.h"
+#include "engine/robot.h"
+#include "platform/picture.h"
+#include "shared/cell_state.h"
+
+#include <array>
+#include <cassert>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One cell of the yard: what it holds, the picture it shows and its timers.
+class TGGCell {
+public:
+  TGGCell();
+
+  const TFigureSprites* SpritesSet = nullptr; // not owned; none draws nothing
+  std::uint32_t SpriteIndex = 1;              // current frame of SpritesSet, from 1
+  std::uint32_t State = 0;                    // cs* bits; 0 is an empty cell
+  std::uint32_t PreviousProcessedTime = 0;    // last fall step
+  std::uint32_t PreviousSpriteTime = 0;       // last frame change
+  std::uint32_t TicksToProcess = 500;         // fall speed, or a placed bomb's fuse
+  std::uint32_t TicksToSprite = 0;            // frame interval; 0 is not animated
+  bool EmptyAfterSprites = false;             // one-shot effect: emptied when it ends
+  bool Holded = false;                        // ground and walls: never moves, never blasted
+  bool Processed = false;                     // received an object this sweep: skipped once
+  bool SLIProcessed = false;                  // the bomb here is blasting right now
+  bool PlacedSounded = false;                 // the landing cue has played for what rests here
+  bool PastedByRobot = false;                 // the robot once placed a bomb here
+};
+
+// The yard: 20 columns by 15 rows, column 1 on the left, row 1 at the top.
+class TGameGrid {
+public:
+  static constexpr std::uint32_t MaxCols = YardCols;
+  static constexpr std::uint32_t MaxRows = YardRows;
+
+  TGameGrid(std::uint32_t aColsCount, std::uint32_t aRowsCount);
+  TGameGrid(const TGameGrid&) = delete;
+  TGameGrid& operator=(const TGameGrid&) = delete;
+
+  TGGCell& Cells(std::uint32_t X, std::uint32_t Y) {
+    assert(X >= 1 && X <= ColsCount && Y >= 1 && Y <= RowsCount && "cell outside the yard");
+    return Storage[(Y - 1) * MaxCols + (X - 1)];
+  }
+  const TGGCell& Cells(std::uint32_t X, std::uint32_t Y) const {
+    assert(X >= 1 && X <= ColsCount && Y >= 1 && Y <= RowsCount && "cell outside the yard");
+    return Storage[(Y - 1) * MaxCols + (X - 1)];
+  }
+
+  std::uint32_t CellWidth = CellPixels;
+  std::uint32_t CellHeight = CellPixels;
+  std::uint32_t RowsCount = 0;
+  std::uint32_t ColsCount = 0;
+
+private:
+  std::array<TGGCell, MaxCols * MaxRows> Storage; // row by row from the top
+};
+
+// When the truck comes and how much it brings.
+class TTruck {
+public:
+  std::uint32_t BricksPerTime = 1;    // objects in the current (or last) batch: 0, 1 or 2
+  std::uint32_t TicksToNewPart = 500; // interval between two batches
+  std::uint32_t PreviousPartTime = 0; // when the last batch came
+};
+
+struct TRect {
+  std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// The game: the yard, the robot, the truck, the pictures and the rules.
+class TGame {
+public:
+  // Loads every picture from SpritesDir; throws EImageLoadError when one is
+  // missing or damaged.
+  explicit TGame(const std::string& SpritesDir = DefaultSpritesDir());
+  TGame(const TGame&) = delete;
+  TGame& operator=(const TGame&) = delete;
+  ~TGame();
+
+  std::uint32_t PreviousTime = 0;     // CurrentTime of the previous tick
+  std::uint32_t CurrentTime = 0;      // the clock as the current tick started
+  std::uint32_t TickCount = 0;        // ticks run since the last new game
+  std::uint32_t BlocksCounter = 0;    // unused
+  std::uint32_t FreeCellsCounter = 0; // empty cells counted by the last tick
+  std::unique_ptr<TPicture> Scr;      // everything is drawn here, 640 x 480
+  TRect ScrRect;
+  TRect aRect;
+  std::unique_ptr<TGameGrid> GameGrid;
+  std::unique_ptr<TSpritesContainer> SpritesContainer;
+  std::unique_ptr<TTruck> Truck;
+  bool Paused = true;
+  bool Stopped = false; // won (Lives 65535) or lost (Lives 0)
+  std::uint32_t StartHardnessLevel = 5;
+  std::uint32_t HardnessLevel = 5;
+  std::uint32_t MaxHardnessLevel = 10;
+  std::string MessageStr;
+  std::uint32_t Lives = 2;
+  std::uint32_t TopGarbageLine = 5;
+  std::int32_t TrashGeneratorAlgorythmIndex = 1;
+  std::unique_ptr<TRobot> Robot;
+
+  static constexpr std::uint32_t WonLives = 65535;
+
+  // A new game on the same yard.
+  void Init(std::int32_t aStartHardnessLevel);
+  void Pause();
+  void Countinue();
+  void PauseCountinue();
+
+  // The level, 1 to MaxHardnessLevel, and every speed that follows from it.
+  void SetHardness(std::uint32_t aHardnessLevel);
+  void IncHardness();
+  void DecHardness();
+  // A fresh fall-step duration for the current level.
+  std::uint32_t GenerateTicksToProcess();
+
+  // One game tick.
+  void AITurn();
+
+  // Drawing into Scr.
+  void Render();
+  void DrawGrid();
+  void DrawMessageStr();
+  void DrawStatusStr();
+  void DrawPaused();
+  void DrawInitScreen();
+  void DrawHelpScreen();
+  void DrawAboutScreen();
+  void DrawWinScreen();
+  void DrawLooseScreen();
+  void DrawCellState(std::uint32_t X, std::uint32_t Y);
+
+private:
+  friend struct TGameProbe; // lets the tests reach the rules one by one
+
+  std::uint32_t SlownessFactor() const { return MaxHardnessLevel - HardnessLevel + 1; }
+  void LoseLife();
+  void StartEffect(TGGCell& Cell);
+
+  // The tick.
+  void VisitCell(std::uint32_t X, std::uint32_t Y);
+  void FallStep(TGGCell& C, std::uint32_t X, std::uint32_t Y);
+  void CopyCell(TGGCell& Source, TGGCell& Target);
+  void ClearCell(TGGCell& Cell);
+  void BlastCell(std::int32_t X, std::int32_t Y);
+  void ExplodeBomb(std::int32_t X, std::int32_t Y);
+
+  // The truck.
+  std::uint32_t FindColumnTop(std::uint32_t X) const;
+  void GenerateTrashItem(TGGCell& Cell);
+  void DropTrashSmart(std::uint32_t LuckPercentage);
+  void DropTrashRandom();
+  void DropTrash();
+
+  void DrawFullScreen(const TFigureSprites& Set);
+};

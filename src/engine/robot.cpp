@@ -1,0 +1,112 @@
+#include "engine/robot.h"
+
+#include "engine/game.h"
+#include "platform/tick.h"
+#include "shared/sound_cues.h"
+
+TRobot::TRobot(TGameGrid& GG, TSpritesContainer& SC) : GameGrid(GG), SpritesContainer(SC) {}
+
+bool TRobot::CanMoveTo(std::uint32_t newX, std::uint32_t newY) const {
+  if (newX < 1 || newX + W - 1 > GameGrid.ColsCount || newY < 1 || newY + H - 1 > GameGrid.RowsCount)
+    return false;
+  for (std::uint32_t Row = newY; Row <= newY + H - 1; ++Row) {
+    for (std::uint32_t Col = newX; Col <= newX + W - 1; ++Col) {
+      const TGGCell& Cell = GameGrid.Cells(Col, Row);
+      const bool Solid = (Cell.State & csSolid) != 0;
+      // A barrel the truck brought can be walked into; one the robot placed cannot.
+      const bool PassableBomb = (Cell.State & csBomb) != 0 && !Cell.PastedByRobot;
+      if (Solid && !PassableBomb)
+        return false;
+    }
+  }
+  return true;
+}
+
+bool TRobot::MoveTo(std::uint32_t newX, std::uint32_t newY, bool SkipSDPLChanging) {
+  const std::int64_t StepX = static_cast<std::int64_t>(newX) - X;
+  const std::int64_t StepY = static_cast<std::int64_t>(newY) - Y;
+  const std::int64_t LastStepX = static_cast<std::int64_t>(X) - PreviousX;
+  const std::int64_t LastStepY = static_cast<std::int64_t>(Y) - PreviousY;
+
+  const bool Moved = CanMoveTo(newX, newY);
+  if (Moved) {
+    for (std::uint32_t Row = Y; Row <= Y + H - 1; ++Row)
+      for (std::uint32_t Col = X; Col <= X + W - 1; ++Col)
+        GameGrid.Cells(Col, Row).State &= ~csRobot;
+    for (std::uint32_t Row = newY; Row <= newY + H - 1; ++Row)
+      for (std::uint32_t Col = newX; Col <= newX + W - 1; ++Col)
+        GameGrid.Cells(Col, Row).State |= csRobot;
+
+    TGGCell& OldTop = GameGrid.Cells(X, Y);
+    OldTop.SpriteIndex = 1;
+    OldTop.SpritesSet = nullptr;
+    PreviousX = X;
+    PreviousY = Y;
+    X = newX;
+    Y = newY;
+    TGGCell& NewTop = GameGrid.Cells(X, Y);
+    NewTop.SpriteIndex = 1;
+    NewTop.SpritesSet = &SpritesContainer.Robot;
+  }
+  LastMoveTime = GetTickCount();
+
+  if (!Moved || SkipSDPLChanging) {
+    SameDirectionPathLength = 0;
+  } else {
+    if (StepX == LastStepX && StepX != 0)
+      ++SameDirectionPathLength;
+    if (StepY == LastStepY && StepY != 0)
+      ++SameDirectionPathLength;
+  }
+  return Moved;
+}
+
+void TRobot::MoveLeft() {
+  if (SameDirectionPathLength >= 1) {
+    MoveDown(false);
+    MoveDown(false);
+  }
+  PlayMoveSound(static_cast<std::int32_t>(X) - 1);
+  MoveTo(X - 1, Y, false);
+}
+
+void TRobot::MoveRight() {
+  if (SameDirectionPathLength >= 1) {
+    MoveDown(false);
+    MoveDown(false);
+  }
+  PlayMoveSound(static_cast<std::int32_t>(X) + 1);
+  MoveTo(X + 1, Y, false);
+}
+
+void TRobot::Jump() {
+  if (Y + H <= GameGrid.RowsCount && (GameGrid.Cells(X, Y + H).State & csSolid) != 0) {
+    LastJumpTime = GetTickCount();
+    MoveUp();
+  }
+  PlaySpringSound(static_cast<std::int32_t>(X));
+}
+
+void TRobot::MoveUp() { MoveTo(X, Y - 1, false); }
+
+void TRobot::MoveDown(bool SkipSDPLChanging) { MoveTo(X, Y + 1, SkipSDPLChanging); }
+
+void TRobot::PasteBomb() {
+  if (BombCount == 0)
+    return;
+  // The robot never stands in the bottom row, which is ground for the whole game.
+  if (Y + H > GameGrid.RowsCount)
+    return;
+  TGGCell& Lower = GameGrid.Cells(X, Y + H - 1);
+  const TGGCell& Under = GameGrid.Cells(X, Y + H);
+  if ((Under.State & csSolid) == 0)
+    return;
+  if (!MoveTo(X, Y - 1, false))
+    return;
+  --BombCount;
+  Lower.SpritesSet = &SpritesContainer.Barrel;
+  Lower.State = csSolid | csBomb;
+  Lower.TicksToProcess = BombTimeOut;
+  Lower.PastedByRobot = true;
+  PlayFartSound(static_cast<std::int32_t>(X));
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// File helpers. Paths use '/'.
+
+bool FileExists(const std::string& Path);
+
+// The size of the file in bytes, or -1 when it cannot be opened for reading.
+std::int64_t FileSize(const std::string& Path);
+
+// The path with its extension (from the last '.' of the file name on) replaced
+// by NewExt, which includes its dot; a name without extension gets NewExt added.
+std::string ChangeFileExt(const std::string& Path, const std::string& NewExt);
+
+// The name as given when a file of that name exists, otherwise the same path
+// with the other extension: every data file of the game has a second name.
+std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt);
+
+// Full path of the running executable, and its folder without a trailing '/'.
+std::string ProgramPath();
+std::string ProgramDir();

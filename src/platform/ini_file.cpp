@@ -1,0 +1,211 @@
+#include "platform/ini_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+std::string Trim(const std::string& S) {
+  const auto First = S.find_first_not_of(" \t\r\n");
+  if (First == std::string::npos)
+    return {};
+  const auto Last = S.find_last_not_of(" \t\r\n");
+  return S.substr(First, Last - First + 1);
+}
+
+bool SameName(const std::string& A, const std::string& B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+           return std::tolower(static_cast<unsigned char>(X)) == std::tolower(static_cast<unsigned char>(Y));
+         });
+}
+
+// The section name of a "[name]" line.
+std::optional<std::string> SectionOf(const std::string& Line) {
+  const std::string T = Trim(Line);
+  if (T.size() < 2 || T.front() != '[')
+    return std::nullopt;
+  const auto Close = T.find(']');
+  if (Close == std::string::npos)
+    return std::nullopt;
+  return Trim(T.substr(1, Close - 1));
+}
+
+// The key of a "key=value" line, and where its value starts.
+std::optional<std::pair<std::string, std::size_t>> KeyOf(const std::string& Line) {
+  const auto Eq = Line.find('=');
+  if (Eq == std::string::npos)
+    return std::nullopt;
+  const std::string T = Trim(Line);
+  if (T.empty() || T.front() == ';' || T.front() == '#')
+    return std::nullopt;
+  return std::make_pair(Trim(Line.substr(0, Eq)), Eq + 1);
+}
+
+struct TLines {
+  std::vector<std::string> Lines;
+  bool FinalNewline = true;
+};
+
+TLines ReadLines(const std::string& Path) {
+  TLines Result;
+  std::ifstream In(Path, std::ios::binary);
+  if (!In)
+    return Result;
+  std::stringstream Buffer;
+  Buffer << In.rdbuf();
+  const std::string Text = Buffer.str();
+  std::size_t Start = 0;
+  while (Start < Text.size()) {
+    auto End = Text.find('\n', Start);
+    if (End == std::string::npos) {
+      Result.Lines.push_back(Text.substr(Start));
+      Result.FinalNewline = false;
+      break;
+    }
+    std::string Line = Text.substr(Start, End - Start);
+    Result.Lines.push_back(std::move(Line));
+    Start = End + 1;
+  }
+  return Result;
+}
+
+// Index of the value's line of Key in Section, and of the section's last line.
+struct TPlace {
+  std::optional<std::size_t> SectionLine;
+  std::optional<std::size_t> KeyLine;
+  std::size_t SectionEnd = 0; // one past the last line that belongs to the section
+};
+
+TPlace Find(const std::vector<std::string>& Lines, const std::string& Section, const std::string& Key) {
+  TPlace Place;
+  bool Inside = false;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    if (const auto Name = SectionOf(Lines[I])) {
+      if (Inside)
+        break;
+      Inside = SameName(*Name, Section);
+      if (Inside && !Place.SectionLine) {
+        Place.SectionLine = I;
+        Place.SectionEnd = I + 1;
+      }
+      continue;
+    }
+    if (!Inside)
+      continue;
+    if (!Trim(Lines[I]).empty())
+      Place.SectionEnd = I + 1;
+    if (const auto K = KeyOf(Lines[I]); K && !Place.KeyLine && SameName(K->first, Key))
+      Place.KeyLine = I;
+  }
+  return Place;
+}
+
+bool WriteAll(const std::string& Path, const std::string& Text) {
+  // Write beside the file and rename, so that a failed write leaves the old file whole.
+  const std::string Temp = Path + ".tmp";
+  if (std::FILE* F = std::fopen(Temp.c_str(), "wb")) {
+    const bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
+    const bool Closed = std::fclose(F) == 0;
+    if (Written && Closed && std::rename(Temp.c_str(), Path.c_str()) == 0)
+      return true;
+    std::remove(Temp.c_str());
+  }
+  // A folder we may not create files in can still hold a file we may rewrite.
+  if (access(Path.c_str(), W_OK) != 0)
+    return false;
+  std::FILE* F = std::fopen(Path.c_str(), "wb");
+  if (F == nullptr)
+    return false;
+  const bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
+  return (std::fclose(F) == 0) && Written;
+}
+} // namespace
+
+bool ParseIniInteger(const std::string& Raw, std::int32_t& Value) {
+  const std::string Text = Trim(Raw);
+  if (Text.size() > 2 && Text[0] == '0' && (Text[1] == 'x' || Text[1] == 'X')) {
+    std::uint32_t Hex = 0;
+    const char* First = Text.data() + 2;
+    const char* Last = Text.data() + Text.size();
+    const auto [End, Error] = std::from_chars(First, Last, Hex, 16);
+    if (Error != std::errc() || End != Last)
+      return false;
+    Value = static_cast<std::int32_t>(Hex);
+    return true;
+  }
+  std::size_t Skip = (!Text.empty() && Text[0] == '+') ? 1 : 0;
+  const char* First = Text.data() + Skip;
+  const char* Last = Text.data() + Text.size();
+  if (First == Last)
+    return false;
+  std::int32_t Decimal = 0;
+  const auto [End, Error] = std::from_chars(First, Last, Decimal, 10);
+  if (Error != std::errc() || End != Last)
+    return false;
+  Value = Decimal;
+  return true;
+}
+
+TIniFile::TIniFile(std::string aFileName) : Path(std::move(aFileName)) {}
+
+std::string TIniFile::ReadString(const std::string& Section, const std::string& Key,
+                                 const std::string& Default) const {
+  const TLines File = ReadLines(Path);
+  const TPlace Place = Find(File.Lines, Section, Key);
+  if (!Place.KeyLine)
+    return Default;
+  const std::string& Line = File.Lines[*Place.KeyLine];
+  return Trim(Line.substr(KeyOf(Line)->second));
+}
+
+std::int32_t TIniFile::ReadInteger(const std::string& Section, const std::string& Key, std::int32_t Default) const {
+  std::int32_t Value = 0;
+  return ParseIniInteger(ReadString(Section, Key, {}), Value) ? Value : Default;
+}
+
+bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool Default) const {
+  return ReadInteger(Section, Key, Default ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
+  TLines File = ReadLines(Path);
+  std::vector<std::string>& Lines = File.Lines;
+  const TPlace Place = Find(Lines, Section, Key);
+  const bool Crlf = !Lines.empty() && !Lines.front().empty() && Lines.front().back() == '\r';
+  const std::string Eol = Crlf ? "\r" : "";
+  const std::string NewLine = Key + "=" + Value + Eol;
+  if (Place.KeyLine) {
+    Lines[*Place.KeyLine] = NewLine;
+  } else if (Place.SectionLine) {
+    Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(Place.SectionEnd), NewLine);
+  } else {
+    if (!Lines.empty() && !Trim(Lines.back()).empty())
+      Lines.push_back(Eol);
+    Lines.push_back("[" + Section + "]" + Eol);
+    Lines.push_back(NewLine);
+  }
+  std::string Text;
+  for (std::size_t I = 0; I < Lines.size(); ++I) {
+    Text += Lines[I];
+    if (I + 1 < Lines.size() || File.FinalNewline || !Place.KeyLine)
+      Text += '\n';
+  }
+  if (!WriteAll(Path, Text))
+    throw EIniWriteError("Unable to write to " + Path);
+}
+
+void TIniFile::WriteInteger(const std::string& Section, const std::string& Key, std::int32_t Value) {
+  WriteString(Section, Key, std::to_string(Value));
+}
+
+void TIniFile::WriteBool(const std::string& Section, const std::string& Key, bool Value) {
+  WriteString(Section, Key, Value ? "1" : "0");
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// Milliseconds from a steady clock, as an unsigned 32-bit count that wraps
+// around after about 49.7 days. Every timer of the game compares differences
+// of these readings, so the wrap-around changes nothing.
+std::uint32_t GetTickCount();
+
+// Where the readings come from. Tests install a clock they advance by hand.
+class TTickSource {
+public:
+  virtual ~TTickSource() = default;
+  virtual std::uint32_t Now() = 0;
+};
+
+// Installs the source and returns the one it replaces; nullptr restores the steady clock.
+TTickSource* SetTickSource(TTickSource* Source);

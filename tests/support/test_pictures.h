@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/png_image.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class TTempDir {
+public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  const std::string& Path() const { return Dir; } // ends without '/'
+
+private:
+  std::string Dir;
+};
+
+// Writes a PNG of one colour (RGBA, with alpha), creating the folders on the way.
+void WriteSolidPng(const std::string& Path, std::uint32_t Width, std::uint32_t Height, TRgba Colour);
+
+// Every picture file of the game, relative to the folder "sprites".
+const std::vector<std::string>& AllSpriteFiles();
+
+// The colour a fixture folder gives the picture file Name: each file its own,
+// fully opaque, so a test can tell from a pixel which picture was drawn.
+TRgba FixtureColour(const std::string& Name);
+
+// Fills Dir (with a trailing '/') with every picture of the game at its real size.
+void WriteSpritesFixture(const std::string& Dir);
