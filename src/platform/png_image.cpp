@@ -13,6 +13,16 @@ namespace {
 struct TFileCloser {
   void operator()(std::FILE* File) const { std::fclose(File); }
 };
+
+bool FullyOpaque(const QImage& Image) {
+  for (int Y = 0; Y < Image.height(); ++Y) {
+    const auto* Line = reinterpret_cast<const QRgb*>(Image.constScanLine(Y));
+    for (int X = 0; X < Image.width(); ++X)
+      if (qAlpha(Line[X]) != 255)
+        return false;
+  }
+  return true;
+}
 } // namespace
 
 TPngImage::TPngImage() : D(std::make_unique<TImpl>()) {}
@@ -50,7 +60,9 @@ void TPngImage::LoadFromFile(const std::string& Path) {
                             nullptr) == 0)
     throw EImageLoadError("Picture \"" + Path + "\" is damaged: " + Png.message);
 
-  D->Image = Decoded.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  // An opaque picture (the background, the screens) is drawn as a plain copy;
+  // one with transparency is kept premultiplied, which blends fastest.
+  D->Image = Decoded.convertToFormat(FullyOpaque(Decoded) ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
 }
 
 bool TPngImage::Empty() const { return D->Image.isNull(); }

@@ -63,8 +63,10 @@ TRgba FixtureColour(const std::string& Name) {
   for (std::size_t I = 0; I < Files.size(); ++I) {
     if (Files[I] == Name) {
       const auto N = static_cast<std::uint8_t>(I + 1);
+      // The brick is half transparent, to show blending.
+      const std::uint8_t Alpha = Name == "brick.png" ? 128 : 255;
       return {static_cast<std::uint8_t>(N * 5), static_cast<std::uint8_t>(255 - N * 5),
-              static_cast<std::uint8_t>(N * 37), 255};
+              static_cast<std::uint8_t>(N * 37), Alpha};
     }
   }
   throw std::invalid_argument("no picture named " + Name);

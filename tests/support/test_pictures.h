@@ -26,7 +26,8 @@ void WriteSolidPng(const std::string& Path, std::uint32_t Width, std::uint32_t H
 const std::vector<std::string>& AllSpriteFiles();
 
 // The colour a fixture folder gives the picture file Name: each file its own,
-// fully opaque, so a test can tell from a pixel which picture was drawn.
+// fully opaque but for the half-transparent brick, so a test can tell from a
+// pixel which picture was drawn.
 TRgba FixtureColour(const std::string& Name);
 
 // Fills Dir (with a trailing '/') with every picture of the game at its real size.

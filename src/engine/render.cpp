@@ -1,0 +1,108 @@
+#include "engine/game.h"
+
+#include <string>
+
+namespace {
+constexpr std::uint32_t Yellow = 0x00FFFF;
+constexpr std::uint32_t Red = 0x0000FF;
+constexpr std::uint32_t DarkGreen = 0x008000;
+constexpr std::uint32_t Black = 0x000000;
+constexpr std::int32_t StatusFontSize = 16;
+
+std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
+} // namespace
+
+void TGame::Render() {
+  if (Stopped) {
+    if (Lives == 0)
+      DrawLooseScreen();
+    if (Lives == WonLives)
+      DrawWinScreen();
+    return;
+  }
+  if (const TPngImage* Back = SpritesContainer->BG.Sprite(1))
+    Scr->Draw(0, 0, *Back);
+  Scr->SetBrushClear();
+
+  const TGameGrid& G = *GameGrid;
+  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
+    for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+      const TGGCell& C = G.Cells(X, Y);
+      if (C.SpritesSet == nullptr)
+        continue;
+      // A frame number left over from an effect may lie beyond a new set: nothing to draw.
+      if (const TPngImage* Frame = C.SpritesSet->Sprite(C.SpriteIndex))
+        Scr->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
+    }
+  }
+  DrawStatusStr();
+}
+
+void TGame::DrawStatusStr() {
+  Scr->SetFontColor(Yellow);
+  Scr->SetFontSize(StatusFontSize);
+  const auto Icon = [this](const TFigureSprites& Set, std::int32_t X, std::uint32_t Count) {
+    const TPngImage* Image = Set.Sprite(1);
+    std::int32_t Width = 0;
+    if (Image != nullptr) {
+      Scr->Draw(X, 10, *Image);
+      Width = ToInt(Image->Width());
+    }
+    MessageStr = " X " + std::to_string(Count);
+    Scr->TextOut(X + Width, 10, MessageStr);
+  };
+  Icon(SpritesContainer->Robot, 10, Lives);
+  Icon(SpritesContainer->Barrel, ToInt(3 * GameGrid->CellWidth + 10), Robot->BombCount);
+}
+
+void TGame::DrawPaused() {
+  static const std::string Text = "Paused";
+  Scr->SetFontColor(Yellow);
+  Scr->SetFontSize(StatusFontSize);
+  const std::int32_t W = Scr->TextWidth(Text);
+  const std::int32_t H = Scr->TextHeight(Text);
+  Scr->TextOut((20 * ToInt(GameGrid->CellWidth) - W) / 2, (15 * ToInt(GameGrid->CellHeight) - H) / 2, Text);
+}
+
+void TGame::DrawFullScreen(const TFigureSprites& Set) {
+  if (const TPngImage* Image = Set.Sprite(1))
+    Scr->Draw(0, 0, *Image);
+}
+
+void TGame::DrawInitScreen() { DrawFullScreen(SpritesContainer->InitScreen); }
+void TGame::DrawHelpScreen() { DrawFullScreen(SpritesContainer->HelpScreen); }
+void TGame::DrawAboutScreen() { DrawFullScreen(SpritesContainer->AboutScreen); }
+void TGame::DrawWinScreen() { DrawFullScreen(SpritesContainer->WinScreen); }
+void TGame::DrawLooseScreen() { DrawFullScreen(SpritesContainer->LooseScreen); }
+
+void TGame::DrawMessageStr() {
+  Scr->SetFontColor(Yellow);
+  Scr->SetFontSize(StatusFontSize);
+  MessageStr = "TGAlgorythm: " + std::to_string(TrashGeneratorAlgorythmIndex) +
+               "; FreeCellsCounter: " + std::to_string(FreeCellsCounter);
+  Scr->TextOut(10, 64, MessageStr);
+}
+
+void TGame::DrawGrid() {
+  const TGameGrid& G = *GameGrid;
+  Scr->SetPenColor(Black);
+  Scr->SetBrushClear();
+  for (std::uint32_t I = 1; I <= G.ColsCount; ++I) {
+    Scr->MoveTo(ToInt(I * G.CellWidth), 0);
+    Scr->LineTo(ToInt(I * G.CellWidth), ToInt(G.RowsCount * G.CellHeight));
+    Scr->TextOut(ToInt(I * G.CellWidth), 5, std::to_string(I));
+  }
+  for (std::uint32_t I = 1; I <= G.RowsCount; ++I) {
+    Scr->MoveTo(0, ToInt(I * G.CellHeight));
+    Scr->LineTo(ToInt(G.ColsCount * G.CellWidth), ToInt(I * G.CellHeight));
+    Scr->TextOut(5, ToInt(I * G.CellHeight), std::to_string(I));
+  }
+}
+
+void TGame::DrawCellState(std::uint32_t X, std::uint32_t Y) {
+  const TGGCell& C = GameGrid->Cells(X, Y);
+  Scr->SetFontSize(8);
+  Scr->SetFontColor(C.State == 0 ? DarkGreen : C.State == csRobot ? Red : Yellow);
+  MessageStr = std::to_string(C.State) + "  " + std::to_string(C.TicksToProcess);
+  Scr->TextOut(ToInt((X - 1) * GameGrid->CellWidth), ToInt((Y - 1) * GameGrid->CellHeight), MessageStr);
+}

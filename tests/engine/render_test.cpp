@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "support/test_game.h"
+#include "support/test_pictures.h"
+#include "support/yard.h"
+
+namespace {
+std::uint32_t Bgr(TRgba C) {
+  return static_cast<std::uint32_t>(C.R) | static_cast<std::uint32_t>(C.G) << 8 |
+         static_cast<std::uint32_t>(C.B) << 16;
+}
+
+bool IsYellow(std::uint32_t Bgr) {
+  const int R = Bgr & 0xFF, G = (Bgr >> 8) & 0xFF, B = (Bgr >> 16) & 0xFF;
+  return R > 200 && G > 200 && B < 80;
+}
+
+struct TBox {
+  int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;
+  bool Empty() const { return Right < 0; }
+};
+
+// The box around every yellow pixel inside the given area.
+TBox YellowBox(TPicture& P, int X0, int Y0, int X1, int Y1) {
+  TBox Box;
+  for (int Y = Y0; Y < Y1; ++Y) {
+    for (int X = X0; X < X1; ++X) {
+      if (!IsYellow(P.PixelAt(X, Y)))
+        continue;
+      Box.Left = std::min(Box.Left, X);
+      Box.Top = std::min(Box.Top, Y);
+      Box.Right = std::max(Box.Right, X);
+      Box.Bottom = std::max(Box.Bottom, Y);
+    }
+  }
+  return Box;
+}
+
+class RenderTest : public TGameTest {
+protected:
+  RenderTest() { Game->Init(5); }
+  TPicture& Scr() { return *Game->Scr; }
+  const std::uint32_t Back = Bgr(FixtureColour("back.png"));
+};
+} // namespace
+
+TEST_F(RenderTest, CellsAreDrawnAtTheirCornerWithTheirAlpha) {
+  PutSolid(*Game, 3, 5); // the half-transparent brick
+  Game->Render();
+  // The robot's picture, two cells high, hangs from its upper cell (10, 13).
+  EXPECT_EQ(Scr().PixelAt(288, 384), Bgr(FixtureColour("robot/robot_front_stay.png")));
+  EXPECT_EQ(Scr().PixelAt(319, 447), Bgr(FixtureColour("robot/robot_front_stay.png")));
+  EXPECT_EQ(Scr().PixelAt(287, 384), Back);
+  EXPECT_EQ(Scr().PixelAt(608, 448), Bgr(FixtureColour("rock.png")));
+  EXPECT_EQ(Scr().PixelAt(0, 448), Bgr(FixtureColour("lighting/1.png")));
+  // The brick blends half and half with the background behind it.
+  const TRgba Brick = FixtureColour("brick.png");
+  const TRgba B = FixtureColour("back.png");
+  const std::uint32_t Blend = Scr().PixelAt(64 + 16, 128 + 16);
+  EXPECT_NEAR(static_cast<int>(Blend & 0xFF), (Brick.R + B.R) / 2, 2);
+  EXPECT_NEAR(static_cast<int>((Blend >> 8) & 0xFF), (Brick.G + B.G) / 2, 2);
+  EXPECT_NEAR(static_cast<int>((Blend >> 16) & 0xFF), (Brick.B + B.B) / 2, 2);
+  EXPECT_EQ(Scr().PixelAt(63, 128 + 16), Back);
+  EXPECT_EQ(Scr().PixelAt(96, 128 + 16), Back);
+}
+
+TEST_F(RenderTest, TheStatusLineShowsLivesAndBombsBesideTheirIcons) {
+  Game->Render();
+  EXPECT_EQ(Scr().PixelAt(10, 10), Bgr(FixtureColour("robot/robot_front_stay.png")));
+  EXPECT_EQ(Scr().PixelAt(9, 9), Back);
+  EXPECT_EQ(Scr().PixelAt(106, 10), Bgr(FixtureColour("barrel.png")));
+  EXPECT_EQ(Scr().PixelAt(105, 10), Back);
+
+  // " X 3" starts right after the 32-pixel icon, behind its leading blank.
+  const TBox Lives = YellowBox(Scr(), 0, 0, 106, 60);
+  ASSERT_FALSE(Lives.Empty());
+  EXPECT_GT(Lives.Left, 42);
+  EXPECT_LT(Lives.Left, 42 + 20);
+  EXPECT_GE(Lives.Top, 10);
+  const TBox Bombs = YellowBox(Scr(), 106, 0, 300, 60);
+  ASSERT_FALSE(Bombs.Empty());
+  EXPECT_GT(Bombs.Left, 138);
+  EXPECT_LT(Bombs.Left, 138 + 20);
+
+  // Another count changes that count's text and nothing else.
+  std::vector<std::uint32_t> LivesBefore, BombsBefore;
+  for (int X = 42; X < 106; ++X)
+    LivesBefore.push_back(Scr().PixelAt(X, 20));
+  for (int X = 138; X < 220; ++X)
+    BombsBefore.push_back(Scr().PixelAt(X, 20));
+  Game->Robot->BombCount = 7;
+  Game->Render();
+  std::vector<std::uint32_t> LivesAfter, BombsAfter;
+  for (int X = 42; X < 106; ++X)
+    LivesAfter.push_back(Scr().PixelAt(X, 20));
+  for (int X = 138; X < 220; ++X)
+    BombsAfter.push_back(Scr().PixelAt(X, 20));
+  EXPECT_EQ(LivesBefore, LivesAfter);
+  EXPECT_NE(BombsBefore, BombsAfter);
+  EXPECT_EQ(Game->MessageStr, " X 7");
+}
+
+TEST_F(RenderTest, ThePausedTextIsCentredByItsMeasuredSize) {
+  Game->Render();
+  Game->DrawPaused();
+  Scr().SetFontSize(16);
+  const int W = Scr().TextWidth("Paused");
+  const int H = Scr().TextHeight("Paused");
+  EXPECT_GT(W, 40);
+  EXPECT_GT(H, 15);
+  const TBox Text = YellowBox(Scr(), 150, 150, 490, 330);
+  ASSERT_FALSE(Text.Empty());
+  // The ink sits inside the measured box placed at ((640 - w) / 2, (480 - h) / 2).
+  EXPECT_GE(Text.Left, (640 - W) / 2);
+  EXPECT_LE(Text.Right, (640 - W) / 2 + W);
+  EXPECT_GE(Text.Top, (480 - H) / 2);
+  EXPECT_LE(Text.Bottom, (480 - H) / 2 + H);
+  EXPECT_NEAR((Text.Left + Text.Right) / 2, 320, 4);
+}
+
+TEST_F(RenderTest, AStoppedGameShowsOnlyItsEndScreen) {
+  struct TCase {
+    std::uint32_t Lives;
+    std::uint32_t Expected;
+  };
+  const std::uint32_t Untouched = 0x123456;
+  const TCase Cases[] = {
+      {0, Bgr(FixtureColour("loose_screen.png"))},
+      {65535, Bgr(FixtureColour("win_screen.png"))},
+      {2, Untouched},
+  };
+  for (const TCase& C : Cases) {
+    Scr().Fill(Untouched);
+    Game->Stopped = true;
+    Game->Lives = C.Lives;
+    Game->Render();
+    for (const auto& [X, Y] : {std::pair{0, 0}, std::pair{12, 12}, std::pair{300, 400}, std::pair{639, 479}})
+      EXPECT_EQ(Scr().PixelAt(X, Y), C.Expected) << "lives " << C.Lives << " at " << X << "," << Y;
+  }
+}
+
+TEST_F(RenderTest, AFrameBeyondItsSetDrawsNothingAndTheRestIsDrawn) {
+  Cell(5, 5).SpritesSet = &Game->SpritesContainer->Smoke;
+  Cell(5, 5).SpriteIndex = 9;
+  PutSolid(*Game, 6, 5, csSolid);
+  Cell(6, 5).SpritesSet = &Game->SpritesContainer->Wheel;
+  Game->Render();
+  EXPECT_EQ(Scr().PixelAt(4 * 32 + 10, 4 * 32 + 10), Back);
+  EXPECT_EQ(Scr().PixelAt(5 * 32 + 10, 4 * 32 + 10), Bgr(FixtureColour("wheel.png")));
+}
+
+TEST_F(RenderTest, InformationScreensCoverThePicture) {
+  struct TCase {
+    void (TGame::*Draw)();
+    const char* File;
+  };
+  const TCase Cases[] = {{&TGame::DrawInitScreen, "1st_screen.png"},
+                         {&TGame::DrawHelpScreen, "help_screen.png"},
+                         {&TGame::DrawAboutScreen, "about_screen.png"}};
+  for (const TCase& C : Cases) {
+    Game->Render();
+    (Game.get()->*C.Draw)();
+    EXPECT_EQ(Scr().PixelAt(12, 12), Bgr(FixtureColour(C.File))) << C.File;
+    EXPECT_EQ(Scr().PixelAt(320, 240), Bgr(FixtureColour(C.File))) << C.File;
+  }
+}
+
+TEST_F(RenderTest, DiagnosticOverlaysDrawWhereTheySay) {
+  Game->Render();
+  Game->DrawGrid();
+  EXPECT_EQ(Scr().PixelAt(32, 200), 0u) << "a black line at every cell border";
+  EXPECT_EQ(Scr().PixelAt(200, 64), 0u);
+  Game->FreeCellsCounter = 123;
+  Game->DrawMessageStr();
+  EXPECT_EQ(Game->MessageStr, "TGAlgorythm: 1; FreeCellsCounter: 123");
+  EXPECT_FALSE(YellowBox(Scr(), 10, 64, 200, 90).Empty());
+  Game->DrawCellState(3, 4);
+  EXPECT_EQ(Game->MessageStr, "0  96");
+}
