@@ -5,6 +5,7 @@
 #include "support/test_pictures.h"
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -68,6 +69,15 @@ TEST_F(AudioTest, TheOutputIsSetUpOnceOnTheDefaultDevice) {
   // Freed, it can be set up again.
   EXPECT_TRUE(AudioFree());
   EXPECT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+}
+
+TEST_F(AudioTest, CtrlCAndTerminationStillEndTheGame) {
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  for (int Signal : {SIGINT, SIGTERM}) {
+    struct sigaction Action {};
+    ASSERT_EQ(sigaction(Signal, nullptr, &Action), 0);
+    EXPECT_EQ(Action.sa_handler, SIG_DFL) << "signal " << Signal;
+  }
 }
 
 TEST_F(AudioTest, WithoutADriverTheOutputCannotBeSetUp) {
