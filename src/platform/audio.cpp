@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -153,7 +154,7 @@ std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlayback
   case TReadResult::CannotRead: return FailHandle(aeFileOpen);
   case TReadResult::Ok: break;
   }
-  if (!HasWavHeader(Data))
+  if (!HasWavHeader(Data) || Data.size() > static_cast<std::size_t>(INT_MAX))
     return FailHandle(aeNotWav);
   const std::size_t First = Device.Channels.size();
   if (First + MaxPlaybacks > MaxChannels)
