@@ -1,0 +1,125 @@
+#include "assets/sound.h"
+
+#include "platform/audio.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/message_box.h"
+
+#include <exception>
+#include <utility>
+
+namespace {
+// The settings file's section, named after the application's title.
+const char* const SettingsSection = "Tinvell: 01h";
+
+constexpr std::uint32_t OutputRate = 44100;
+// A burst of one event never piles up more than this many copies of its sound.
+constexpr std::uint32_t PlaybacksPerSample = 3;
+
+void ShowHandlerError(const std::exception& Error) { ShowMessage({"", Error.what(), TMessageIcon::Error, true}); }
+} // namespace
+
+TDM::TDM(const TIniFile* IniF, std::string aSamplesDir) : SamplesDir(std::move(aSamplesDir)) {
+  // A failure in here must not stop the game, and the cues must find this
+  // module whatever happened.
+  try {
+    DataModuleCreate(IniF);
+  } catch (const std::exception& Error) {
+    ShowHandlerError(Error);
+  }
+  PreviousCueSink = SetSoundCueSink(this);
+}
+
+TDM::~TDM() {
+  SetSoundCueSink(PreviousCueSink);
+  try {
+    DataModuleDestroy();
+  } catch (const std::exception& Error) {
+    ShowHandlerError(Error);
+  }
+}
+
+std::string TDM::DefaultSamplesDir() { return ProgramDir() + "/sounds/"; }
+
+void TDM::DataModuleCreate(const TIniFile* IniF) {
+  samc = 0;
+  CanChangeUseSound = true;
+  if ((AudioGetVersion() >> 16) != 0x0204) {
+    CanChangeUseSound = false;
+    ShowMessage({"", "An incorrect version of BASS.DLL was loaded", TMessageIcon::Error, false});
+  }
+  // The output is opened even for a wrong version, so that the end of the run
+  // releases it the same way in every case.
+  if (!AudioInit(AudioDefaultDevice, OutputRate)) {
+    CanChangeUseSound = false;
+    ShowAudioError("Error initializing audio!");
+  }
+  if (!CanChangeUseSound) {
+    UseSound = false;
+    return;
+  }
+  UseSound = IniF != nullptr ? IniF->ReadBool(SettingsSection, "SoundOn", true) : true;
+
+  SndBoom = LoadSample(SamplesDir + "boom01.wav");
+  SndFart = LoadSample(SamplesDir + "fart01.wav");
+  SndGetBomb = LoadSample(SamplesDir + "getbomb01.wav");
+  SndGlassbreak = LoadSample(SamplesDir + "glassbreak01.wav");
+  SndOuch = LoadSample(SamplesDir + "ouch01.wav");
+  SndPick = LoadSample(SamplesDir + "pick01.wav");
+  SndPlaced = LoadSample(SamplesDir + "placed01.wav");
+  SndSpring = LoadSample(SamplesDir + "spring01.wav");
+  SndMove = LoadSample(SamplesDir + "step01.wav");
+}
+
+void TDM::DataModuleDestroy() { AudioFree(); }
+
+void TDM::ShowAudioError(const std::string& Message) {
+  const std::string Text = Message + "\r\n(Error code: " + std::to_string(AudioErrorGetCode()) + ")";
+  ShowMessage({"", Text, TMessageIcon::None, true});
+}
+
+std::int32_t TDM::LoadSample(const std::string& Path) {
+  if (!CanChangeUseSound)
+    return -1;
+  if (samc < 0 || static_cast<std::size_t>(samc) >= SampleSlots)
+    return -1;
+  const std::string File = ExistingOrAlternative(Path, ".snd");
+  sams[samc] = AudioSampleLoad(File, PlaybacksPerSample);
+  if (sams[samc] == 0) {
+    ShowAudioError("Error loading sample!");
+    return -1;
+  }
+  return samc++;
+}
+
+void TDM::PlayGameSound(std::int32_t Index, float Vol, float Pan) {
+  if (!CanChangeUseSound || !UseSound)
+    return;
+  if (Index < 0 || static_cast<std::size_t>(Index) >= SampleSlots || sams[Index] == 0)
+    return;
+  const std::uint32_t Channel = AudioSampleGetChannel(sams[Index]);
+  if (Pan != 0.0f)
+    AudioChannelSetAttribute(Channel, TAudioAttribute::Pan, Pan);
+  if (Vol >= 0.0f)
+    AudioChannelSetAttribute(Channel, TAudioAttribute::Volume, Vol);
+  AudioChannelPlay(Channel);
+}
+
+void TDM::Cue(TSoundCue Cue, std::int32_t X) {
+  const float Full = ColumnToPan(X);
+  const float Half = Full / 2;
+  switch (Cue) {
+  case TSoundCue::Boom: PlayGameSound(SndBoom, -1.0f, Full); return;
+  case TSoundCue::Fart: PlayGameSound(SndFart, -1.0f, Full); return;
+  case TSoundCue::GetBomb: PlayGameSound(SndGetBomb, -1.0f, Full); return;
+  case TSoundCue::Glassbreak: PlayGameSound(SndGlassbreak, -1.0f, Full); return;
+  case TSoundCue::Ouch: PlayGameSound(SndOuch, -1.0f, Full); return;
+  case TSoundCue::Pick: PlayGameSound(SndPick, -1.0f, Full); return;
+  // Landings, jumps and steps are frequent and small: they stay nearer the middle.
+  case TSoundCue::Placed: PlayGameSound(SndPlaced, -1.0f, Half); return;
+  case TSoundCue::Spring: PlayGameSound(SndSpring, -1.0f, Half); return;
+  case TSoundCue::Move: PlayGameSound(SndMove, -1.0f, Half); return;
+  }
+}
+
+float ColumnToPan(std::int32_t X) { return static_cast<float>(static_cast<long double>(X) * 0.1L - 1.0L); }

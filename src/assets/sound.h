@@ -1,0 +1,60 @@
+#pragma once
+
+#include "shared/sound_cues.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+class TIniFile;
+
+// The game's sound: sets up the audio output, loads the nine samples from the
+// folder "sounds" and plays them when the engine's cues call. While it lives it
+// is where the cues go. Without audio the game runs on in silence.
+class TDM : public TSoundCueSink {
+public:
+  // IniF is the open settings file, or nullptr when there is none (the sound
+  // switch then starts on). SamplesDir ends with '/'.
+  explicit TDM(const TIniFile* IniF, std::string aSamplesDir = DefaultSamplesDir());
+  ~TDM() override;
+  TDM(const TDM&) = delete;
+  TDM& operator=(const TDM&) = delete;
+
+  // Plays sample Index once. A negative Vol keeps the sample's own volume; a
+  // Pan of exactly 0 keeps it centred. Silent unless audio is available and
+  // switched on; a failure to play goes unnoticed.
+  void PlayGameSound(std::int32_t Index, float Vol, float Pan);
+
+  void Cue(TSoundCue Cue, std::int32_t X) override;
+
+  static std::string DefaultSamplesDir();
+
+  bool CanChangeUseSound = false; // audio is available; only then does the switch mean anything
+  bool UseSound = false;          // the player's sound switch
+  std::string SamplesDir;
+  // Indices into the loaded samples; -1 when that sample failed to load.
+  std::int32_t SndBoom = 0;
+  std::int32_t SndMove = 0;
+  std::int32_t SndPick = 0;
+  std::int32_t SndGlassbreak = 0;
+  std::int32_t SndPlaced = 0;
+  std::int32_t SndSpring = 0;
+  std::int32_t SndFart = 0;
+  std::int32_t SndOuch = 0;
+  std::int32_t SndGetBomb = 0;
+
+private:
+  void DataModuleCreate(const TIniFile* IniF);
+  void DataModuleDestroy();
+  void ShowAudioError(const std::string& Message);
+  std::int32_t LoadSample(const std::string& Path);
+
+  static constexpr std::size_t SampleSlots = 128;
+  std::array<std::uint32_t, SampleSlots> sams{}; // sample handles; 0 = empty slot
+  std::int32_t samc = 0;                         // samples loaded, the next free slot
+  TSoundCueSink* PreviousCueSink = nullptr;
+};
+
+// Where a sound of yard column X stands between the speakers: X / 10 - 1, so
+// column 1 is at -0.9, column 10 in the middle (exactly 0) and column 20 at +1.
+float ColumnToPan(std::int32_t X);

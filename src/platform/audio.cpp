@@ -1,0 +1,275 @@
+#include "platform/audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+// 16-bit stereo, mixed in blocks of 512 frames: about 12 ms at 44.1 kHz,
+// short enough that a sound follows its event at once.
+constexpr int OutputChannels = 2;
+constexpr int MixBlockFrames = 512;
+constexpr std::uint32_t MaxFrequency = 384000;
+constexpr std::uint32_t MaxPlaybacksPerSample = 64;
+
+// A playback handle is the mixer channel's number plus one in the low bits and
+// the channel's take-over count above them, so a handle of a playback that
+// was taken over no longer fits.
+constexpr std::uint32_t ChannelBits = 12;
+constexpr std::uint32_t ChannelMask = (1u << ChannelBits) - 1;
+constexpr std::size_t MaxChannels = ChannelMask; // handles 1 .. ChannelMask
+constexpr std::uint32_t GenerationMask = (1u << (32 - ChannelBits)) - 1;
+
+struct TSample {
+  std::uint32_t Handle;
+  Mix_Chunk* Chunk;
+};
+
+struct TChannel {
+  Mix_Chunk* Chunk = nullptr;  // the sample this channel plays
+  std::uint32_t Generation = 0;
+  std::uint64_t Started = 0;   // start order of its latest playback; 0 = never started
+  bool Reserved = false;       // handed out, not started yet
+};
+
+struct TDevice {
+  bool Initialised = false;
+  std::int32_t LastError = aeOk;
+  std::optional<std::uint32_t> VersionOverride;
+  std::vector<TSample> Samples;
+  std::vector<TChannel> Channels;
+  std::uint32_t NextSampleHandle = 1;
+  std::uint64_t StartCounter = 0;
+};
+
+constinit TDevice Device;
+
+bool Fail(std::int32_t Code) {
+  Device.LastError = Code;
+  return false;
+}
+
+std::uint32_t FailHandle(std::int32_t Code) {
+  Device.LastError = Code;
+  return 0;
+}
+
+bool Succeed() {
+  Device.LastError = aeOk;
+  return true;
+}
+
+TSample* FindSample(std::uint32_t Handle) {
+  for (TSample& Sample : Device.Samples)
+    if (Sample.Handle == Handle)
+      return &Sample;
+  return nullptr;
+}
+
+// The mixer channel of a playback handle, or -1 when the handle is not current.
+int ChannelOf(std::uint32_t Handle) {
+  const std::uint32_t Index = (Handle & ChannelMask);
+  if (Index == 0 || Index > Device.Channels.size())
+    return -1;
+  const TChannel& Channel = Device.Channels[Index - 1];
+  if (Channel.Generation != (Handle >> ChannelBits))
+    return -1;
+  return static_cast<int>(Index - 1);
+}
+
+bool IsBusy(int Channel) { return Device.Channels[Channel].Reserved || Mix_Playing(Channel) != 0; }
+
+enum class TReadResult { Ok, NotFound, CannotRead };
+
+TReadResult ReadWholeFile(const std::string& Path, std::vector<char>& Data) {
+  std::error_code Error;
+  const std::filesystem::file_status Status = std::filesystem::status(Path, Error);
+  if (!std::filesystem::exists(Status))
+    return TReadResult::NotFound;
+  if (!std::filesystem::is_regular_file(Status))
+    return TReadResult::CannotRead;
+  std::ifstream In(Path, std::ios::binary);
+  if (!In)
+    return TReadResult::CannotRead;
+  Data.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
+  if (In.bad())
+    return TReadResult::CannotRead;
+  return TReadResult::Ok;
+}
+
+// The mixer also reads other formats; the game's sounds are WAV files, and
+// anything else is refused as such rather than played by chance.
+bool HasWavHeader(const std::vector<char>& Data) {
+  return Data.size() >= 12 && std::memcmp(Data.data(), "RIFF", 4) == 0 && std::memcmp(Data.data() + 8, "WAVE", 4) == 0;
+}
+
+Uint8 ToByteLevel(float Gain) { return static_cast<Uint8>(std::lround(std::clamp(Gain, 0.0f, 1.0f) * 255.0f)); }
+} // namespace
+
+std::uint32_t AudioGetVersion() {
+  Succeed();
+  return Device.VersionOverride.value_or(AudioLayerVersion);
+}
+
+void SetAudioVersionOverride(std::optional<std::uint32_t> Version) { Device.VersionOverride = Version; }
+
+bool AudioInit(std::int32_t DeviceNumber, std::uint32_t Frequency) {
+  if (Device.Initialised)
+    return Fail(aeAlreadyInitialised);
+  if (DeviceNumber != AudioDefaultDevice || Frequency == 0 || Frequency > MaxFrequency)
+    return Fail(aeBadDevice);
+  // Otherwise SDL takes over Ctrl-C and termination, and the game would ignore them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    return Fail(aeNoDriver);
+  if (Mix_OpenAudioDevice(static_cast<int>(Frequency), AUDIO_S16SYS, OutputChannels, MixBlockFrames, nullptr, 0) !=
+      0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return Fail(aeNoDevice);
+  }
+  // Channels come with the samples, a fixed number for each.
+  Mix_AllocateChannels(0);
+  Device.Initialised = true;
+  return Succeed();
+}
+
+std::int32_t AudioErrorGetCode() { return Device.LastError; }
+
+std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlaybacks) {
+  if (!Device.Initialised)
+    return FailHandle(aeNotInitialised);
+  if (MaxPlaybacks < 1 || MaxPlaybacks > MaxPlaybacksPerSample)
+    return FailHandle(aeBadValue);
+  std::vector<char> Data;
+  switch (ReadWholeFile(Path, Data)) {
+  case TReadResult::NotFound: return FailHandle(aeFileNotFound);
+  case TReadResult::CannotRead: return FailHandle(aeFileOpen);
+  case TReadResult::Ok: break;
+  }
+  if (!HasWavHeader(Data) || Data.size() > static_cast<std::size_t>(INT_MAX))
+    return FailHandle(aeNotWav);
+  const std::size_t First = Device.Channels.size();
+  if (First + MaxPlaybacks > MaxChannels)
+    return FailHandle(aeNoChannel);
+  SDL_RWops* Stream = SDL_RWFromConstMem(Data.data(), static_cast<int>(Data.size()));
+  if (Stream == nullptr)
+    return FailHandle(aeMixerFailed);
+  Mix_Chunk* Chunk = Mix_LoadWAV_RW(Stream, 1);
+  if (Chunk == nullptr)
+    return FailHandle(aeNotWav);
+  const int Wanted = static_cast<int>(First + MaxPlaybacks);
+  if (Mix_AllocateChannels(Wanted) != Wanted) {
+    Mix_AllocateChannels(static_cast<int>(First));
+    Mix_FreeChunk(Chunk);
+    return FailHandle(aeNoChannel);
+  }
+  TChannel Channel;
+  Channel.Chunk = Chunk;
+  Device.Channels.insert(Device.Channels.end(), MaxPlaybacks, Channel);
+
+  const std::uint32_t Handle = Device.NextSampleHandle;
+  Device.NextSampleHandle = Handle == UINT32_MAX ? 1 : Handle + 1;
+  Device.Samples.push_back({Handle, Chunk});
+  Succeed();
+  return Handle;
+}
+
+std::uint32_t AudioSampleGetChannel(std::uint32_t SampleHandle) {
+  if (!Device.Initialised)
+    return FailHandle(aeNotInitialised);
+  const TSample* Sample = FindSample(SampleHandle);
+  if (Sample == nullptr)
+    return FailHandle(aeBadHandle);
+
+  // The sample's channels: idle first, otherwise the one started longest ago.
+  // Our own start order decides, since the mixer's clock cannot tell apart
+  // playbacks started in the same millisecond.
+  int Chosen = -1;
+  for (int C = 0; C < static_cast<int>(Device.Channels.size()); ++C) {
+    if (Device.Channels[C].Chunk != Sample->Chunk)
+      continue;
+    if (!IsBusy(C)) {
+      Chosen = C;
+      break;
+    }
+    if (Chosen < 0 || Device.Channels[C].Started < Device.Channels[Chosen].Started)
+      Chosen = C;
+  }
+  if (Chosen < 0)
+    return FailHandle(aeNoChannel);
+
+  // Stop what plays there first: the mixer forgets a channel's pan when its
+  // playback stops, so the new playback's pan must come after this.
+  Mix_HaltChannel(Chosen);
+  Mix_UnregisterAllEffects(Chosen);
+  Mix_Volume(Chosen, MIX_MAX_VOLUME);
+  TChannel& Channel = Device.Channels[Chosen];
+  Channel.Generation = (Channel.Generation + 1) & GenerationMask;
+  Channel.Reserved = true;
+  Channel.Started = ++Device.StartCounter;
+  Succeed();
+  return (Channel.Generation << ChannelBits) | static_cast<std::uint32_t>(Chosen + 1);
+}
+
+bool AudioChannelSetAttribute(std::uint32_t Handle, TAudioAttribute Attribute, float Value) {
+  if (!Device.Initialised)
+    return Fail(aeNotInitialised);
+  const int Channel = ChannelOf(Handle);
+  if (Channel < 0)
+    return Fail(aeBadHandle);
+  if (std::isnan(Value))
+    return Fail(aeBadValue);
+  if (Attribute == TAudioAttribute::Volume) {
+    Mix_Volume(Channel, static_cast<int>(std::lround(std::clamp(Value, 0.0f, 1.0f) * MIX_MAX_VOLUME)));
+    return Succeed();
+  }
+  const TAudioGains Gains = AudioPanGains(Value);
+  if (Mix_SetPanning(Channel, ToByteLevel(Gains.Left), ToByteLevel(Gains.Right)) == 0)
+    return Fail(aeMixerFailed);
+  return Succeed();
+}
+
+bool AudioChannelPlay(std::uint32_t Handle) {
+  if (!Device.Initialised)
+    return Fail(aeNotInitialised);
+  const int Index = ChannelOf(Handle);
+  if (Index < 0)
+    return Fail(aeBadHandle);
+  TChannel& Channel = Device.Channels[Index];
+  // Starting a playback that runs already changes nothing, like pressing play twice.
+  if (!Channel.Reserved && Mix_Playing(Index) != 0)
+    return Succeed();
+  if (Mix_PlayChannel(Index, Channel.Chunk, 0) < 0)
+    return Fail(aeMixerFailed);
+  Channel.Reserved = false;
+  Channel.Started = ++Device.StartCounter;
+  return Succeed();
+}
+
+bool AudioFree() {
+  if (!Device.Initialised)
+    return Fail(aeNotInitialised);
+  Mix_HaltChannel(-1);
+  Mix_AllocateChannels(0);
+  for (const TSample& Sample : Device.Samples)
+    Mix_FreeChunk(Sample.Chunk);
+  Device.Samples.clear();
+  Device.Channels.clear();
+  Mix_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  Device.Initialised = false;
+  return Succeed();
+}
+
+TAudioGains AudioPanGains(float Pan) {
+  const float P = std::clamp(Pan, -1.0f, 1.0f);
+  return {std::min(1.0f, 1.0f - P), std::min(1.0f, 1.0f + P)};
+}

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "platform/audio.h"
+#include "support/test_audio.h"
+#include "support/test_pictures.h"
+
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+// The layer on SDL's silent "dummy" driver, with one steady sample file.
+class AudioTest : public ::testing::Test {
+protected:
+  AudioTest() {
+    ChooseAudioDriver("dummy");
+    WriteSteadyWav(Wav, 1000, 1000);
+  }
+  ~AudioTest() override { AudioFree(); }
+
+  TTempDir Dir;
+  std::string Wav = Dir.Path() + "/tone.wav";
+};
+} // namespace
+
+TEST(AudioVersionTest, ReportsTwoPointFourUnlessATestSaysOtherwise) {
+  EXPECT_EQ(AudioGetVersion() >> 16, 0x0204u);
+  SetAudioVersionOverride(0x01020304);
+  EXPECT_EQ(AudioGetVersion(), 0x01020304u);
+  SetAudioVersionOverride(std::nullopt);
+  EXPECT_EQ(AudioGetVersion(), AudioLayerVersion);
+}
+
+TEST(AudioPanLawTest, EachSideIsAtFullLevelUpToTheMiddleThenFades) {
+  struct TCase {
+    float Pan, Left, Right;
+  } Cases[] = {
+      {-1.0f, 1.0f, 0.0f}, {-0.9f, 1.0f, 0.1f}, {-0.45f, 1.0f, 0.55f}, {0.0f, 1.0f, 1.0f},
+      {0.5f, 0.5f, 1.0f},  {1.0f, 0.0f, 1.0f},  {1.5f, 0.0f, 1.0f},    {-7.0f, 1.0f, 0.0f},
+  };
+  for (const TCase& Case : Cases) {
+    const TAudioGains Gains = AudioPanGains(Case.Pan);
+    EXPECT_NEAR(Gains.Left, Case.Left, 1e-6) << "pan " << Case.Pan;
+    EXPECT_NEAR(Gains.Right, Case.Right, 1e-6) << "pan " << Case.Pan;
+  }
+}
+
+TEST_F(AudioTest, NothingWorksBeforeTheOutputIsSetUp) {
+  EXPECT_EQ(AudioSampleLoad(Wav, 3), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeNotInitialised);
+  EXPECT_EQ(AudioSampleGetChannel(1), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeNotInitialised);
+  EXPECT_FALSE(AudioChannelPlay(1));
+  EXPECT_EQ(AudioErrorGetCode(), aeNotInitialised);
+  EXPECT_FALSE(AudioFree());
+  EXPECT_EQ(AudioErrorGetCode(), aeNotInitialised);
+}
+
+TEST_F(AudioTest, TheOutputIsSetUpOnceOnTheDefaultDevice) {
+  EXPECT_FALSE(AudioInit(3, 44100));
+  EXPECT_EQ(AudioErrorGetCode(), aeBadDevice);
+  EXPECT_FALSE(AudioInit(AudioDefaultDevice, 0));
+  EXPECT_EQ(AudioErrorGetCode(), aeBadDevice);
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  EXPECT_EQ(AudioErrorGetCode(), aeOk);
+  EXPECT_FALSE(AudioInit(AudioDefaultDevice, 44100));
+  EXPECT_EQ(AudioErrorGetCode(), aeAlreadyInitialised);
+  // Freed, it can be set up again.
+  EXPECT_TRUE(AudioFree());
+  EXPECT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+}
+
+TEST_F(AudioTest, CtrlCAndTerminationStillEndTheGame) {
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  for (int Signal : {SIGINT, SIGTERM}) {
+    struct sigaction Action {};
+    ASSERT_EQ(sigaction(Signal, nullptr, &Action), 0);
+    EXPECT_EQ(Action.sa_handler, SIG_DFL) << "signal " << Signal;
+  }
+}
+
+TEST_F(AudioTest, WithoutADriverTheOutputCannotBeSetUp) {
+  ChooseAudioDriver("no-such-driver");
+  EXPECT_FALSE(AudioInit(AudioDefaultDevice, 44100));
+  EXPECT_EQ(AudioErrorGetCode(), aeNoDriver);
+}
+
+TEST_F(AudioTest, EachWayASampleCanFailToLoadHasItsCode) {
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  std::filesystem::create_directories(Dir.Path() + "/folder.wav");
+  std::ofstream(Dir.Path() + "/text.wav") << "RIFF and nothing else";
+  const std::string HeaderOnly("RIFF\x24\0\0\0WAVEfmt ", 16);
+  std::ofstream(Dir.Path() + "/header.wav", std::ios::binary) << HeaderOnly;
+  struct TCase {
+    std::string Path;
+    std::uint32_t MaxPlaybacks;
+    std::int32_t Code;
+  } Cases[] = {
+      {Dir.Path() + "/missing.wav", 3, aeFileNotFound},
+      {Dir.Path() + "/folder.wav", 3, aeFileOpen},
+      {Dir.Path() + "/text.wav", 3, aeNotWav},
+      {Dir.Path() + "/header.wav", 3, aeNotWav}, // a WAV header with no sound after it
+      {Wav, 0, aeBadValue},
+  };
+  for (const TCase& Case : Cases) {
+    EXPECT_EQ(AudioSampleLoad(Case.Path, Case.MaxPlaybacks), 0u) << Case.Path;
+    EXPECT_EQ(AudioErrorGetCode(), Case.Code) << Case.Path;
+  }
+  EXPECT_NE(AudioSampleLoad(Wav, 3), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeOk);
+}
+
+TEST_F(AudioTest, AFourthPlaybackTakesOverTheOneStartedFirst) {
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Sample = AudioSampleLoad(Wav, 3);
+  ASSERT_NE(Sample, 0u);
+  std::uint32_t Playbacks[3];
+  for (std::uint32_t& Playback : Playbacks) {
+    Playback = AudioSampleGetChannel(Sample);
+    ASSERT_NE(Playback, 0u);
+    ASSERT_TRUE(AudioChannelPlay(Playback));
+  }
+  // All three started within the same millisecond; the first is still the oldest.
+  const std::uint32_t Fourth = AudioSampleGetChannel(Sample);
+  ASSERT_NE(Fourth, 0u);
+  EXPECT_FALSE(AudioChannelPlay(Playbacks[0]));
+  EXPECT_EQ(AudioErrorGetCode(), aeBadHandle);
+  EXPECT_TRUE(AudioChannelSetAttribute(Playbacks[1], TAudioAttribute::Pan, 0.5f));
+  EXPECT_TRUE(AudioChannelSetAttribute(Playbacks[2], TAudioAttribute::Volume, 0.5f));
+  EXPECT_TRUE(AudioChannelPlay(Fourth));
+  // Then the second is the oldest.
+  ASSERT_NE(AudioSampleGetChannel(Sample), 0u);
+  EXPECT_FALSE(AudioChannelPlay(Playbacks[1]));
+  EXPECT_TRUE(AudioChannelPlay(Playbacks[2]));
+}
+
+TEST_F(AudioTest, BadHandlesAndValuesAreRefused) {
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Sample = AudioSampleLoad(Wav, 1);
+  ASSERT_NE(Sample, 0u);
+  EXPECT_EQ(AudioSampleGetChannel(Sample + 1), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeBadHandle);
+  const std::uint32_t Playback = AudioSampleGetChannel(Sample);
+  ASSERT_NE(Playback, 0u);
+  EXPECT_FALSE(AudioChannelSetAttribute(Playback, TAudioAttribute::Pan, std::nanf("")));
+  EXPECT_EQ(AudioErrorGetCode(), aeBadValue);
+  EXPECT_FALSE(AudioChannelSetAttribute(Playback + 1, TAudioAttribute::Volume, 1.0f));
+  EXPECT_EQ(AudioErrorGetCode(), aeBadHandle);
+  EXPECT_FALSE(AudioChannelPlay(0));
+  EXPECT_EQ(AudioErrorGetCode(), aeBadHandle);
+  // After the device is freed, its handles are gone with it.
+  ASSERT_TRUE(AudioFree());
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  EXPECT_EQ(AudioSampleGetChannel(Sample), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeBadHandle);
+}
