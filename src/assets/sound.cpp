@@ -4,14 +4,12 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/message_box.h"
+#include "shared/app_title.h"
 
 #include <exception>
 #include <utility>
 
 namespace {
-// The settings file's section, named after the application's title.
-const char* const SettingsSection = "Tinvell: 01h";
-
 constexpr std::uint32_t OutputRate = 44100;
 // A burst of one event never piles up more than this many copies of its sound.
 constexpr std::uint32_t PlaybacksPerSample = 3;
@@ -58,7 +56,7 @@ void TDM::DataModuleCreate(const TIniFile* IniF) {
     UseSound = false;
     return;
   }
-  UseSound = IniF != nullptr ? IniF->ReadBool(SettingsSection, "SoundOn", true) : true;
+  UseSound = IniF != nullptr ? IniF->ReadBool(AppTitle, "SoundOn", true) : true;
 
   SndBoom = LoadSample(SamplesDir + "boom01.wav");
   SndFart = LoadSample(SamplesDir + "fart01.wav");

@@ -1,13 +1,45 @@
-#include <QApplication>
-#include <QLabel>
+#include "assets/sound.h"
+#include "platform/random.h"
+#include "ui/app_info.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+#include "ui/termination.h"
 
-// Stands in for the main window until it is built.
+#include <QApplication>
+
+#include <memory>
+
 int main(int argc, char** argv) {
+  Randomize();
   QApplication App(argc, argv);
-  QLabel Label(QStringLiteral("Clankora! is being built: the playable window comes soon."));
-  Label.setWindowTitle(QStringLiteral("Clankora!"));
-  Label.resize(640, 480);
-  Label.setAlignment(Qt::AlignCenter);
-  Label.show();
-  return QApplication::exec();
+  QApplication::setApplicationName(QString::fromStdString(AppTitle));
+  QApplication::setApplicationDisplayName(QString::fromStdString(AppTitle));
+  // The settings dialog may still be open when the main window closes: the program ends all the same.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  auto Main = std::make_unique<TFrmMain>(ProgramFiles());
+  auto DM = std::make_unique<TDM>(Main->IniF.get());
+  Main->DM = DM.get();
+  std::unique_ptr<TFrmSettings> Settings;
+  if (Main->Game) {
+    Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), DM.get());
+    Main->Settings = Settings.get();
+  }
+
+  int Result = Main->Game ? 0 : 1;
+  if (!Main->EndRequested()) {
+    QObject::connect(Main.get(), &TFrmMain::Closed, &App, &QCoreApplication::quit, Qt::QueuedConnection);
+    CloseOnTerminationSignals([&Main] { Main->close(); });
+    Main->show();
+    Result = QApplication::exec();
+  }
+
+  // Released in the reverse order of their making; each saves its settings as it goes.
+  Main->Settings = nullptr;
+  Settings.reset();
+  Main->SoundOnAtEnd = DM->UseSound;
+  Main->DM = nullptr;
+  DM.reset();
+  Main.reset();
+  return Result;
 }

@@ -101,7 +101,7 @@ TEST_F(SoundTest, EveryCuePlaysItsOwnSampleWithFullOrHalfPan) {
   TDM DM(nullptr, Sounds);
   ASSERT_TRUE(DM.CanChangeUseSound);
   EXPECT_TRUE(DM.UseSound);
-  EXPECT_TRUE(Messages.Messages.empty());
+  EXPECT_TRUE(Messages.Shown.empty());
   // Column 1: a full-pan cue is at -0.9, the right speaker at a tenth of the
   // left; a half-pan cue at -0.45, the right speaker at 0.55 of the left.
   for (const TSampleFile& File : SampleFiles) {
@@ -189,7 +189,7 @@ TEST_F(SoundTest, PlayGameSoundIgnoresSlotsThatHoldNoSample) {
 TEST_F(SoundTest, ASoundFoundOnlyUnderItsSecondNameIsLoaded) {
   std::filesystem::rename(Sounds + "ouch01.wav", Sounds + "ouch01.snd");
   TDM DM(nullptr, Sounds);
-  EXPECT_TRUE(Messages.Messages.empty());
+  EXPECT_TRUE(Messages.Shown.empty());
   EXPECT_EQ(DM.SndOuch, 4);
   EXPECT_TRUE(LevelIs(Hear(TSoundCue::Ouch, 10).Level, {10000, 10000}));
 }
@@ -197,8 +197,8 @@ TEST_F(SoundTest, ASoundFoundOnlyUnderItsSecondNameIsLoaded) {
 TEST_F(SoundTest, AMissingExplosionSoundIsReportedAndTheOthersMoveUp) {
   std::filesystem::remove(Sounds + "boom01.wav");
   TDM DM(nullptr, Sounds);
-  ASSERT_EQ(Messages.Messages.size(), 1u);
-  const TMessage& Message = Messages.Messages[0];
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  const TMessage& Message = Messages.Shown[0];
   EXPECT_EQ(Message.Text, AudioErrorText("Error loading sample!", aeFileNotFound));
   EXPECT_EQ(Message.Title, "");
   EXPECT_EQ(Message.Icon, TMessageIcon::None);
@@ -223,8 +223,8 @@ TEST_F(SoundTest, AMissingExplosionSoundIsReportedAndTheOthersMoveUp) {
 TEST_F(SoundTest, AFileThatIsNoWavIsReportedWithItsOwnCode) {
   std::ofstream(Sounds + "pick01.wav") << "not a sound at all";
   TDM DM(nullptr, Sounds);
-  ASSERT_EQ(Messages.Messages.size(), 1u);
-  EXPECT_EQ(Messages.Messages[0].Text, AudioErrorText("Error loading sample!", aeNotWav));
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  EXPECT_EQ(Messages.Shown[0].Text, AudioErrorText("Error loading sample!", aeNotWav));
   EXPECT_EQ(DM.SndPick, -1);
   EXPECT_EQ(DM.SndPlaced, 5);
   EXPECT_EQ(DM.SndMove, 7);
@@ -264,7 +264,7 @@ void ExpectSilentRun(TDM& DM, const TMessageRecorder& Messages) {
   EXPECT_FALSE(DM.UseSound);
   EXPECT_EQ(DM.SndBoom, 0);
   EXPECT_EQ(DM.SndMove, 0);
-  EXPECT_EQ(Messages.Messages.size(), 1u);
+  EXPECT_EQ(Messages.Shown.size(), 1u);
   DM.UseSound = true;
   for (const TSampleFile& File : SampleFiles)
     PlayCue(File.Cue, 10);
@@ -277,8 +277,8 @@ TEST_F(SoundTest, WithNoAudioDriverTheGameGoesOnInSilence) {
   TIniFile Ini(Dir.Path() + "/clankora.ini");
   Ini.WriteBool("Tinvell: 01h", "SoundOn", true);
   TDM DM(&Ini, Sounds);
-  ASSERT_EQ(Messages.Messages.size(), 1u);
-  const TMessage& Message = Messages.Messages[0];
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  const TMessage& Message = Messages.Shown[0];
   EXPECT_EQ(Message.Text, AudioErrorText("Error initializing audio!", aeNoDriver));
   EXPECT_EQ(Message.Title, "");
   EXPECT_EQ(Message.Icon, TMessageIcon::None);
@@ -289,8 +289,8 @@ TEST_F(SoundTest, WithNoAudioDriverTheGameGoesOnInSilence) {
 TEST_F(SoundTest, WithAnOutputThatCannotBeOpenedTheGameGoesOnInSilence) {
   setenv("SDL_DISKAUDIOFILE", (Dir.Path() + "/no-such-folder/output.raw").c_str(), 1);
   TDM DM(nullptr, Sounds);
-  ASSERT_EQ(Messages.Messages.size(), 1u);
-  EXPECT_EQ(Messages.Messages[0].Text, AudioErrorText("Error initializing audio!", aeNoDevice));
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  EXPECT_EQ(Messages.Shown[0].Text, AudioErrorText("Error initializing audio!", aeNoDevice));
   ExpectSilentRun(DM, Messages);
 }
 
@@ -298,8 +298,8 @@ TEST_F(SoundTest, AWrongVersionGivesItsMessageThenSilence) {
   SetAudioVersionOverride(0x02030011);
   {
     TDM DM(nullptr, Sounds);
-    ASSERT_EQ(Messages.Messages.size(), 1u);
-    const TMessage& Message = Messages.Messages[0];
+    ASSERT_EQ(Messages.Shown.size(), 1u);
+    const TMessage& Message = Messages.Shown[0];
     EXPECT_EQ(Message.Text, "An incorrect version of BASS.DLL was loaded");
     EXPECT_EQ(Message.Title, "");
     EXPECT_EQ(Message.Icon, TMessageIcon::Error);
@@ -314,5 +314,5 @@ TEST_F(SoundTest, AWrongVersionGivesItsMessageThenSilence) {
   // It was released at the end: the next module opens the output afresh.
   TDM Next(nullptr, Sounds);
   EXPECT_TRUE(Next.CanChangeUseSound);
-  EXPECT_EQ(Messages.Messages.size(), 1u);
+  EXPECT_EQ(Messages.Shown.size(), 1u);
 }

@@ -116,5 +116,3 @@ bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds
 
 void ChooseAudioDriver(const std::string& Driver) { setenv("SDL_AUDIODRIVER", Driver.c_str(), 1); }
 
-TMessageRecorder::TMessageRecorder() : Previous(SetMessageSink(this)) {}
-TMessageRecorder::~TMessageRecorder() { SetMessageSink(Previous); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/message_box.h"
+#include "support/test_messages.h"
 
 #include <chrono>
 #include <cstdint>
@@ -51,16 +51,3 @@ bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds
 // Chooses the audio driver of the next audio set-up in this process.
 void ChooseAudioDriver(const std::string& Driver);
 
-// Records every message instead of showing it.
-class TMessageRecorder : public TMessageSink {
-public:
-  TMessageRecorder();
-  ~TMessageRecorder() override;
-  TMessageRecorder(const TMessageRecorder&) = delete;
-  TMessageRecorder& operator=(const TMessageRecorder&) = delete;
-  void Show(const TMessage& Message) override { Messages.push_back(Message); }
-  std::vector<TMessage> Messages;
-
-private:
-  TMessageSink* Previous;
-};

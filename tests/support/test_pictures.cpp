@@ -1,10 +1,13 @@
 #include "support/test_pictures.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -83,4 +86,34 @@ void WriteSpritesFixture(const std::string& Dir) {
     }
     WriteSolidPng(Dir + File, W, H, FixtureColour(File));
   }
+}
+
+void PadPngToSize(const std::string& Path, std::size_t Size) {
+  std::ifstream In(Path, std::ios::binary);
+  std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+  In.close();
+  const std::string Keyword = std::string("Comment") + '\0';
+  constexpr std::size_t IendLength = 12;
+  constexpr std::size_t ChunkOverhead = 12; // length, type, CRC
+  if (Bytes.size() + ChunkOverhead + Keyword.size() > Size)
+    throw std::runtime_error(Path + " is already larger than the size asked for");
+  const std::size_t DataLength = Size - Bytes.size() - ChunkOverhead;
+  std::string Chunk = "tEXt" + Keyword + std::string(DataLength - Keyword.size(), 'x');
+  const auto Crc = static_cast<std::uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(Chunk.data()), static_cast<uInt>(Chunk.size())));
+  const auto Be32 = [](std::uint32_t V) {
+    return std::string{static_cast<char>(V >> 24), static_cast<char>(V >> 16), static_cast<char>(V >> 8),
+                       static_cast<char>(V)};
+  };
+  const std::string Padded = Bytes.substr(0, Bytes.size() - IendLength) +
+                             Be32(static_cast<std::uint32_t>(DataLength)) + Chunk + Be32(Crc) +
+                             Bytes.substr(Bytes.size() - IendLength);
+  std::ofstream(Path, std::ios::binary | std::ios::trunc) << Padded;
+}
+
+void WriteGameFolder(const std::string& Dir) {
+  WriteSpritesFixture(Dir + "/sprites/");
+  PadPngToSize(Dir + "/sprites/1st_screen.png", 24257);
+  PadPngToSize(Dir + "/sprites/about_screen.png", 26509);
+  fs::create_directories(Dir + "/sounds");
 }

@@ -32,3 +32,11 @@ TRgba FixtureColour(const std::string& Name);
 
 // Fills Dir (with a trailing '/') with every picture of the game at its real size.
 void WriteSpritesFixture(const std::string& Dir);
+
+// Grows a PNG file to exactly Size bytes with a text chunk before its end, as
+// the game's own screens are sized; every decoder skips the chunk.
+void PadPngToSize(const std::string& Path, std::size_t Size);
+
+// A folder laid out like the installed game: sprites/ with every picture, the
+// start and about screens at the sizes the game checks, and an empty sounds/.
+void WriteGameFolder(const std::string& Dir);

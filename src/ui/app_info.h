@@ -1,0 +1,18 @@
+#pragma once
+
+#include "shared/app_title.h"
+
+#include <string>
+// The main window's caption.
+inline const std::string GameCaption = "Clankora!";
+// Where a player finds an undamaged copy of the game.
+inline const std::string DistributionUrl = "https://clankora.org/download";
+
+// Where the program finds its files.
+struct TAppFiles {
+  std::string Dir;     // the executable's folder, without a trailing '/'
+  std::string IniPath; // the settings file
+};
+
+// The executable's folder, and its path with the extension ".ini".
+TAppFiles ProgramFiles();

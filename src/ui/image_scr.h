@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class TPicture;
+
+// The picture control of the main window: it keeps the last picture copied
+// into it and repaints itself from that copy whenever the window asks.
+class TImageScr : public QWidget {
+  Q_OBJECT
+public:
+  explicit TImageScr(QWidget* Parent);
+
+  void SetPictureSize(int Width, int Height);
+  // Copies the whole picture in at (0, 0).
+  void CopyFrom(TPicture& Picture);
+  const QImage& Image() const { return Kept; }
+
+protected:
+  void paintEvent(QPaintEvent* Event) override;
+
+private:
+  QImage Kept;
+};

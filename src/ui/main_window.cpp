@@ -1,0 +1,250 @@
+#include "ui/main_window.h"
+
+#include "assets/sound.h"
+#include "engine/game.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/keys.h"
+#include "platform/message_box.h"
+#include "platform/message_box_qt.h"
+#include "ui/image_scr.h"
+#include "ui/key_map.h"
+#include "ui/settings_dialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+
+namespace {
+constexpr std::int32_t StartScreenSize = 24257;
+constexpr std::int32_t AboutScreenSize = 26509;
+constexpr std::int32_t FirstLevel = 5;
+} // namespace
+
+TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
+
+TFrmMain::TFrmMain(const TAppFiles& Files) {
+  setWindowTitle(QString::fromStdString(GameCaption));
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  ImageScr = new TImageScr(this);
+  SetMessageOwnerWindow(this);
+  FormCreate(Files);
+}
+
+TFrmMain::~TFrmMain() {
+  FormDestroy();
+  SetMessageOwnerWindow(nullptr);
+}
+
+void TFrmMain::FormCreate(const TAppFiles& Files) {
+  AppPath = Files.Dir;
+  IniF = std::make_unique<TIniFile>(Files.IniPath);
+  // A stored position is taken as it is; without one the window system places the window.
+  std::int32_t Top = 0, Left = 0;
+  const bool HasTop = ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top);
+  const bool HasLeft = ParseIniInteger(IniF->ReadString(AppTitle, "Left", {}), Left);
+  if (HasTop || HasLeft)
+    move(HasLeft ? Left : x(), HasTop ? Top : y());
+
+  try {
+    Game = std::make_unique<TGame>(AppPath + "/sprites/");
+  } catch (const EImageLoadError& Error) {
+    // Without its pictures the game cannot be played: say which one, then end.
+    ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
+    EndRequest = true;
+    return;
+  }
+  ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
+  setFixedSize(ImageScr->size());
+  Game->Init(FirstLevel);
+  Game->Render();
+  ImageScr->move(0, 0);
+  InfoScreenShown = false;
+  RunDataFileTest();
+}
+
+std::int32_t TFrmMain::GetFileSizeByName(const std::string& Name) {
+  const std::int64_t Size = FileSize(Name);
+  if (Size < 0)
+    return -1;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(Size));
+}
+
+void TFrmMain::RunDataFileTest() {
+  const std::string Sprites = AppPath + "/sprites/";
+  const std::int32_t SizeA = GetFileSizeByName(ExistingOrAlternative(Sprites + "1st_screen.png", ".spr"));
+  const std::int32_t SizeB = GetFileSizeByName(ExistingOrAlternative(Sprites + "about_screen.png", ".spr"));
+  if (SizeA == StartScreenSize && SizeB == AboutScreenSize)
+    return;
+  ShowMessage({AppTitle,
+               "Game files damaged or wrong!\r\nPlease reffer to \"" + DistributionUrl +
+                   "\" for correct game distributive!",
+               TMessageIcon::None, false});
+  EndRequest = true;
+}
+
+void TFrmMain::FormDestroy() {
+  if (!IniF)
+    return;
+  try {
+    IniF->WriteInteger(AppTitle, "Top", y());
+    IniF->WriteInteger(AppTitle, "Left", x());
+    IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
+  } catch (const EIniWriteError& Error) {
+    ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
+  }
+  IniF.reset();
+}
+
+std::int32_t TFrmMain::StartLevel() const {
+  if (Settings != nullptr)
+    return Settings->LevelValue();
+  return static_cast<std::int32_t>(Game->StartHardnessLevel);
+}
+
+void TFrmMain::keyPressEvent(QKeyEvent* Event) {
+  const std::uint32_t Code = GameKeyCode(*Event);
+  if (Code == 0) {
+    QWidget::keyPressEvent(Event);
+    return;
+  }
+  FormKeyDown(Code);
+}
+
+void TFrmMain::FormKeyDown(std::uint32_t Key) {
+  if (!Game)
+    return;
+  TGame& G = *Game;
+  const bool Playing = !G.Paused && !G.Stopped;
+  switch (Key) {
+  case vkPause:
+    if (InfoScreenShown)
+      break;
+    if (!G.Paused) {
+      G.Pause();
+      ShowPausedState();
+    } else {
+      // Resume from the window's own Space handling, once this handler has returned.
+      QCoreApplication::postEvent(this, MakeKeyPress(vkSpace));
+    }
+    break;
+  case vkEscape:
+    G.Paused = true;
+    close();
+    break;
+  case vkSpace:
+    if (G.Paused)
+      RunMainLoop();
+    else
+      G.Robot->PasteBomb();
+    break;
+  case vkLeft:
+    if (Playing)
+      G.Robot->MoveLeft();
+    break;
+  case vkUp:
+    if (Playing)
+      G.Robot->Jump();
+    break;
+  case vkRight:
+    if (Playing)
+      G.Robot->MoveRight();
+    break;
+  case vkDown:
+    if (Playing)
+      G.Robot->MoveDown(false);
+    break;
+  case vkAdd:
+    G.IncHardness();
+    break;
+  case vkSubtract:
+    G.DecHardness();
+    break;
+  case vkF1:
+    G.Paused = true;
+    ShowHelpScreen();
+    break;
+  case vkF2:
+    G.Paused = true;
+    ShowAboutScreen();
+    break;
+  case vkF5:
+    G.Init(StartLevel());
+    G.Paused = true;
+    ShowInitScreen();
+    break;
+  case vkF7:
+    G.Paused = true;
+    if (Settings != nullptr)
+      Settings->ShowWithoutWaiting();
+    break;
+  case vkF8:
+    if (DM != nullptr && DM->CanChangeUseSound)
+      DM->UseSound = !DM->UseSound;
+    break;
+  default:
+    break;
+  }
+}
+
+void TFrmMain::RunMainLoop() {
+  TGame& G = *Game;
+  G.Paused = false;
+  InfoScreenShown = false;
+  while (!G.Paused) {
+    G.AITurn();
+    G.Render();
+    CopyToScreen();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  }
+}
+
+void TFrmMain::CopyToScreen() { ImageScr->CopyFrom(*Game->Scr); }
+
+void TFrmMain::ShowPausedState() {
+  Game->Render();
+  Game->DrawPaused();
+  CopyToScreen();
+}
+
+void TFrmMain::ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index) {
+  (Game.get()->*Draw)();
+  CopyToScreen();
+  InfoScreenShown = true;
+  ShownScreen = Index;
+}
+
+void TFrmMain::ShowInitScreen() { ShowInfoScreen(&TGame::DrawInitScreen, 0); }
+void TFrmMain::ShowHelpScreen() { ShowInfoScreen(&TGame::DrawHelpScreen, 1); }
+void TFrmMain::ShowAboutScreen() { ShowInfoScreen(&TGame::DrawAboutScreen, 2); }
+
+void TFrmMain::showEvent(QShowEvent* Event) {
+  QWidget::showEvent(Event);
+  FormShow();
+}
+
+void TFrmMain::FormShow() {
+  if (!Game || !Game->Paused)
+    return;
+  if (Game->TickCount == 0) {
+    ShowInitScreen();
+    return;
+  }
+  if (!InfoScreenShown) {
+    ShowPausedState();
+    return;
+  }
+  switch (ShownScreen) {
+  case 1: ShowHelpScreen(); break;
+  case 2: ShowAboutScreen(); break;
+  default: ShowInitScreen(); break;
+  }
+}
+
+void TFrmMain::closeEvent(QCloseEvent* Event) {
+  // A running main loop ends at its next check.
+  if (Game)
+    Game->Paused = true;
+  Event->accept();
+  emit Closed();
+}

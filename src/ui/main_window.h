@@ -1,0 +1,69 @@
+#pragma once
+
+#include "ui/app_info.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class TDM;
+class TFrmSettings;
+class TGame;
+class TImageScr;
+class TIniFile;
+
+// The main window: one 640 x 480 picture of the game, driven by the keyboard.
+// While the game runs, the main loop runs inside the Space key's handling.
+class TFrmMain : public QWidget {
+  Q_OBJECT
+public:
+  explicit TFrmMain(const TAppFiles& Files);
+  ~TFrmMain() override;
+
+  TImageScr* ImageScr = nullptr;
+  std::string AppPath;
+  std::unique_ptr<TIniFile> IniF;
+  std::unique_ptr<TGame> Game;  // none when the pictures could not be loaded
+  TFrmSettings* Settings = nullptr; // the settings dialog, once it exists
+  TDM* DM = nullptr;                // the sound module while it exists
+  bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
+
+  // The program must end without playing: damaged game files.
+  bool EndRequested() const { return EndRequest; }
+  bool InfoScreenDisplayed() const { return InfoScreenShown; }
+  std::int32_t ScreenIndex() const { return ShownScreen; }
+
+  void FormKeyDown(std::uint32_t Key);
+  void ShowPausedState();
+  void ShowInitScreen();
+  void ShowHelpScreen();
+  void ShowAboutScreen();
+
+  // The size of the file in bytes, or -1 when it cannot be opened.
+  static std::int32_t GetFileSizeByName(const std::string& Name);
+
+signals:
+  // The window was closed: the program ends.
+  void Closed();
+
+protected:
+  void keyPressEvent(QKeyEvent* Event) override;
+  void showEvent(QShowEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+
+private:
+  void FormCreate(const TAppFiles& Files);
+  void FormShow();
+  void FormDestroy();
+  void RunDataFileTest();
+  void RunMainLoop();
+  void CopyToScreen();
+  void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
+  std::int32_t StartLevel() const;
+
+  bool InfoScreenShown = false;
+  std::int32_t ShownScreen = 0;
+  bool EndRequest = false;
+};

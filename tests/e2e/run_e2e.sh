@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Plays the real program under Xvfb with xdotool, as a player would, and checks
+# what it shows and what it saves.
+#   run_e2e.sh BUILD_DIR   (the folder holding clankora, sprites/ and sounds/)
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+work=$(mktemp -d /tmp/clankora-e2e-XXXXXX)
+convert=/usr/bin/convert
+compare=/usr/bin/compare
+xvfb_pid=""
+game_pid=""
+
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; [ -d "$work/shots" ] && cp -r "$work/shots" "${E2E_KEEP:-/tmp}/clankora-e2e-shots" 2>/dev/null; exit 1; }
+step() { echo "-- $*"; }
+
+# A display of our own.
+for n in $(seq 90 140); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 0.5
+
+install_game() { # DIR: the game as installed: the program with its folders beside it
+  mkdir -p "$1"
+  cp "$build/clankora" "$1/"
+  cp -r "$build/sprites" "$build/sounds" "$1/"
+}
+
+start_game() { # DIR
+  (cd "$1" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/audio.raw" \
+     exec ./clankora >"$work/game.log" 2>&1) &
+  game_pid=$!
+}
+
+find_window() { # NAME-REGEX
+  local id=""
+  for _ in $(seq 1 150); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$game_pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+key() { xdotool key --window "$win" "$@"; sleep 0.25; }
+
+shot() { # NAME: the game's picture, cut out of the whole screen
+  local x y
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  mkdir -p "$work/shots"
+  xwd -root -silent | "$convert" xwd:- -crop "640x480+${X}+${Y}" +repage "$work/shots/$1.png"
+}
+
+differing() { "$compare" -metric AE "$1" "$2" null: 2>&1 || true; }
+
+yellow_share() { # FILE: the share of yellow pixels in the middle of the picture
+  "$convert" "$1" -crop 240x80+200+200 +repage -fuzz 25% -fill white -opaque yellow \
+    -fill black +opaque white -format '%[fx:mean]' info:
+}
+
+wait_exit() { # SECONDS
+  for _ in $(seq 1 $(($1 * 10))); do
+    kill -0 "$game_pid" 2>/dev/null || { wait "$game_pid" 2>/dev/null || true; game_pid=""; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# --- A whole session -------------------------------------------------------
+game="$work/game"
+install_game "$game"
+start_game "$game"
+win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open"; }
+
+step "start screen"
+sleep 0.5
+shot start
+d=$(differing "$work/shots/start.png" "$game/sprites/1st_screen.png")
+[ "$d" -lt 50 ] || fail "the start screen differs from 1st_screen.png in $d pixels"
+
+step "Space plays, the arrows move"
+key space
+sleep 1
+key Left Left Up
+sleep 0.5
+shot running
+d=$(differing "$work/shots/running.png" "$work/shots/start.png")
+[ "$d" -gt 50000 ] || fail "the running yard looks like the start screen ($d pixels differ)"
+
+step "Pause shows the paused text; Pause again resumes"
+key Pause
+shot paused
+y=$(yellow_share "$work/shots/paused.png")
+awk -v y="$y" 'BEGIN { exit !(y > 0.005) }' || fail "no paused text in the middle (yellow share $y)"
+sleep 0.5
+shot paused-still
+d=$(differing "$work/shots/paused.png" "$work/shots/paused-still.png")
+[ "$d" -lt 50 ] || fail "the picture changed while paused ($d pixels)"
+key Pause
+sleep 0.8
+shot resumed
+y=$(yellow_share "$work/shots/resumed.png")
+awk -v y="$y" 'BEGIN { exit !(y < 0.005) }' || fail "still paused after Pause again"
+
+step "F1 shows help, Space resumes"
+key F1
+shot help
+d=$(differing "$work/shots/help.png" "$game/sprites/help_screen.png")
+[ "$d" -lt 50 ] || fail "the help screen differs in $d pixels"
+key space
+sleep 0.5
+shot after-help
+d=$(differing "$work/shots/after-help.png" "$game/sprites/help_screen.png")
+[ "$d" -gt 50000 ] || fail "Space did not leave the help screen"
+
+step "keypad + and -, F5 back to the start screen"
+key KP_Add KP_Add KP_Subtract
+key F5
+shot new-game
+d=$(differing "$work/shots/new-game.png" "$game/sprites/1st_screen.png")
+[ "$d" -lt 50 ] || fail "F5 did not show the start screen ($d pixels differ)"
+
+step "F7 opens the settings; the level goes up by two"
+key F7
+dlg=$(find_window '^Settings$') || fail "the settings dialog did not open"
+xdotool key --window "$dlg" Up Up
+sleep 0.3
+xdotool key --window "$dlg" Return
+sleep 0.5
+xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the settings dialog did not close"
+
+step "Escape ends the program and the settings are saved"
+key Escape
+wait_exit 10 || fail "the program did not end on Escape"
+ini="$game/clankora.ini"
+[ -f "$ini" ] || fail "no settings file was written"
+grep -qx 'StartLevel=7' "$ini" || { cat "$ini"; fail "the start level was not saved as 7"; }
+grep -q '^Top=' "$ini" && grep -q '^Left=' "$ini" && grep -q '^SoundOn=' "$ini" && \
+  grep -q '^TrashGeneratorAlgorythmIndex=' "$ini" || { cat "$ini"; fail "a setting is missing"; }
+head -n 1 "$ini" | grep -qx '\[Tinvell: 01h\]' || fail "the section is not named after the application"
+
+# --- Ended by the system --------------------------------------------------
+step "SIGTERM closes the game and keeps the settings"
+sed -i 's/^StartLevel=.*/StartLevel=3/' "$ini"
+start_game "$game"
+win=$(find_window '^Clankora!$') || fail "the main window did not open again"
+key space
+sleep 0.5
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the program ignored SIGTERM"
+grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
+
+# --- Damaged files --------------------------------------------------------
+step "a start screen of the wrong size: the message, then the end"
+bad="$work/bad"
+install_game "$bad"
+printf 'x' >> "$bad/sprites/1st_screen.png"
+start_game "$bad"
+box=$(find_window '^Tinvell: 01h$') || { cat "$work/game.log"; fail "no message about damaged files"; }
+win=$box
+shot damaged
+xdotool search --onlyvisible --name '^Clankora!$' >/dev/null 2>&1 && fail "the game window opened with damaged files"
+xdotool key --window "$box" Return
+wait_exit 10 || fail "the program did not end after the damaged-files message"
+
+echo "e2e: all steps passed"

@@ -1,0 +1,266 @@
+#include "ui/ui_fixture.h"
+
+#include <QKeyEvent>
+#include <QSignalSpy>
+
+#include <filesystem>
+
+namespace {
+class MainWindowTest : public TProgramTest {
+protected:
+  MainWindowTest() {
+    Start();
+    Main->show();
+  }
+  TGame& Game() { return *Main->Game; }
+  bool ShowsPausedText() {
+    for (int X = 280; X < 360; ++X) {
+      const std::uint32_t P = ShownPixel(*Main, X, 240);
+      if ((P & 0xFF) > 200 && ((P >> 8) & 0xFF) > 200 && ((P >> 16) & 0xFF) < 80)
+        return true;
+    }
+    return false;
+  }
+  const std::uint32_t StartScreen = Bgr(FixtureColour("1st_screen.png"));
+  const std::uint32_t HelpScreen = Bgr(FixtureColour("help_screen.png"));
+  const std::uint32_t AboutScreen = Bgr(FixtureColour("about_screen.png"));
+  const std::uint32_t Back = Bgr(FixtureColour("back.png"));
+};
+} // namespace
+
+TEST_F(MainWindowTest, OpensOnTheStartScreenWithTheGameWaiting) {
+  EXPECT_EQ(Main->windowTitle().toStdString(), "Clankora!");
+  EXPECT_EQ(Main->size(), QSize(640, 480));
+  EXPECT_EQ(Main->ImageScr->geometry(), QRect(0, 0, 640, 480));
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), StartScreen);
+  EXPECT_TRUE(Main->InfoScreenDisplayed());
+  EXPECT_EQ(Main->ScreenIndex(), 0);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, 0u);
+  EXPECT_TRUE(Messages.Shown.empty());
+}
+
+TEST_F(MainWindowTest, SpaceRunsTheLoopUntilAKeyPausesIt) {
+  PlayBriefly();
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, 1u) << "one pass, then the queued Pause stopped it";
+  EXPECT_FALSE(Main->InfoScreenDisplayed());
+  EXPECT_TRUE(ShowsPausedText());
+  EXPECT_EQ(ShownPixel(*Main, 5, 5), Back);
+
+  // Pause again resumes through a queued Space; a later Pause stops it once more.
+  Press(vkPause);
+  EXPECT_TRUE(Game().Paused) << "the resume waits for the queued Space";
+  Post(vkPause);
+  Dispatch();
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, 2u);
+}
+
+TEST_F(MainWindowTest, PauseDoesNothingOnAnInformationScreen) {
+  for (std::uint32_t Screen : {vkF1, vkF2}) {
+    Press(Screen);
+    Press(vkPause);
+    Dispatch();
+    EXPECT_TRUE(Game().Paused);
+    EXPECT_EQ(Game().TickCount, 0u);
+    EXPECT_TRUE(Main->InfoScreenDisplayed());
+  }
+}
+
+TEST_F(MainWindowTest, HelpAndAboutStopTheGameAndSpaceResumesTheSameOne) {
+  PlayBriefly();
+  Game().Robot->BombCount = 4;
+  Game().Paused = false; // as if the loop were running
+  Press(vkF1);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), HelpScreen);
+  EXPECT_EQ(Main->ScreenIndex(), 1);
+  Press(vkF2);
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), AboutScreen);
+  EXPECT_EQ(Main->ScreenIndex(), 2);
+  PlayBriefly();
+  EXPECT_EQ(Game().TickCount, 2u);
+  EXPECT_EQ(Game().Robot->BombCount, 4u) << "the same game went on";
+}
+
+TEST_F(MainWindowTest, ShownAgainItShowsTheScreenItShowedLast) {
+  PlayBriefly();
+  Press(vkF1);
+  Main->hide();
+  Game().Render();
+  Main->ImageScr->CopyFrom(*Game().Scr); // the window lost its picture meanwhile
+  Main->show();
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), HelpScreen);
+  PlayBriefly();
+  Main->hide();
+  Main->show();
+  EXPECT_TRUE(ShowsPausedText());
+}
+
+TEST_F(MainWindowTest, ArrowsMoveTheRobotOnlyWhileTheGameRuns) {
+  TRobot& Robot = *Game().Robot;
+  Press(vkLeft);
+  EXPECT_EQ(Robot.X, 10u) << "paused";
+  Game().Paused = false;
+  Press(vkLeft);
+  EXPECT_EQ(Robot.X, 9u);
+  Press(vkRight);
+  EXPECT_EQ(Robot.X, 10u);
+  Press(vkUp);
+  EXPECT_EQ(Robot.Y, 12u);
+  Game().Stopped = true;
+  Press(vkRight);
+  Press(vkDown);
+  EXPECT_EQ(Robot.X, 10u) << "stopped";
+  EXPECT_EQ(Robot.Y, 12u);
+  Game().Paused = true;
+}
+
+TEST_F(MainWindowTest, SpaceWhileRunningPlacesABombEvenAfterTheEnd) {
+  Game().Paused = false;
+  Game().Stopped = true;
+  Game().Robot->BombCount = 1;
+  Press(vkSpace);
+  EXPECT_EQ(Game().Robot->BombCount, 0u);
+  EXPECT_EQ(Game().Robot->Y, 12u);
+  Game().Paused = true;
+}
+
+TEST_F(MainWindowTest, KeypadPlusAndMinusChangeTheLevelInEveryState) {
+  Press(vkAdd);
+  EXPECT_EQ(Game().HardnessLevel, 6u);
+  Game().Paused = false;
+  Press(vkSubtract);
+  Press(vkSubtract);
+  EXPECT_EQ(Game().HardnessLevel, 4u);
+  Game().Paused = true;
+  // The main keyboard's + is not the keypad's.
+  QKeyEvent MainPlus(QEvent::KeyPress, Qt::Key_Plus, Qt::ShiftModifier, QStringLiteral("+"));
+  QCoreApplication::sendEvent(Main.get(), &MainPlus);
+  EXPECT_EQ(Game().HardnessLevel, 4u);
+}
+
+TEST_F(MainWindowTest, F5StartsANewGameAtTheDialogsLevelOnTheStartScreen) {
+  PlayBriefly();
+  Settings->SEStartLevel->setValue(8);
+  Game().Paused = false;
+  Press(vkF5);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, 0u);
+  EXPECT_EQ(Game().HardnessLevel, 8u);
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), StartScreen);
+  EXPECT_EQ(Main->ScreenIndex(), 0);
+}
+
+TEST_F(MainWindowTest, EscapeClosesTheWindowAndTheSettingsAreSaved) {
+  QSignalSpy Closed(Main.get(), &TFrmMain::Closed);
+  Main->move(40, 30);
+  Game().Paused = false;
+  Press(vkEscape);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Closed.count(), 1);
+  EXPECT_FALSE(Main->isVisible());
+  const QPoint At = Main->pos();
+  End();
+  EXPECT_EQ(Stored("Left", -999), At.x());
+  EXPECT_EQ(Stored("Top", -999), At.y());
+  EXPECT_EQ(Stored("StartLevel", -999), 5);
+  EXPECT_NE(Stored("SoundOn", -999), -999);
+}
+
+TEST_F(MainWindowTest, F8InvertsTheSoundSwitchOnlyWithAudio) {
+  const bool Before = DM->UseSound;
+  Press(vkF8);
+  EXPECT_EQ(DM->UseSound, DM->CanChangeUseSound ? !Before : Before);
+  DM->CanChangeUseSound = false;
+  const bool Now = DM->UseSound;
+  Press(vkF8);
+  EXPECT_EQ(DM->UseSound, Now);
+}
+
+TEST(MainWindowFiles, GetFileSizeByNameGivesMinusOneForAFileThatCannotBeOpened) {
+  TTempDir Dir;
+  EXPECT_EQ(TFrmMain::GetFileSizeByName(Dir.Path() + "/none.png"), -1);
+  std::ofstream(Dir.Path() + "/five") << "12345";
+  EXPECT_EQ(TFrmMain::GetFileSizeByName(Dir.Path() + "/five"), 5);
+}
+
+class StartUpTest : public TProgramTest {};
+
+TEST_F(StartUpTest, AScreenFileOfTheWrongSizeEndsTheProgramAfterItsMessage) {
+  struct TCase {
+    const char* File;
+    std::size_t Size;
+  };
+  for (const TCase C : {TCase{"1st_screen.png", 24256}, TCase{"about_screen.png", 26510}}) {
+    WriteGameFolder(Dir.Path());
+    WriteSolidPng(Dir.Path() + "/sprites/" + C.File, 640, 480, {1, 2, 3, 255});
+    PadPngToSize(Dir.Path() + "/sprites/" + C.File, C.Size);
+    Messages.Shown.clear();
+    Start();
+    EXPECT_TRUE(Main->EndRequested()) << C.File;
+    ASSERT_EQ(Messages.Shown.size(), 1u) << C.File;
+    EXPECT_EQ(Messages.Shown[0].Title, "Tinvell: 01h");
+    EXPECT_EQ(Messages.Shown[0].Text, "Game files damaged or wrong!\r\nPlease reffer to "
+                                      "\"https://clankora.org/download\" for correct game distributive!");
+    End();
+  }
+}
+
+TEST_F(StartUpTest, AStartScreenUnderItsSecondNameOfTheRightSizePasses) {
+  std::filesystem::rename(Dir.Path() + "/sprites/1st_screen.png", Dir.Path() + "/sprites/1st_screen.spr");
+  Start();
+  EXPECT_FALSE(Main->EndRequested());
+  EXPECT_TRUE(Messages.Shown.empty());
+}
+
+TEST_F(StartUpTest, AMissingPictureIsNamedAndTheProgramEnds) {
+  std::filesystem::remove(Dir.Path() + "/sprites/smoke/3.png");
+  Start();
+  EXPECT_TRUE(Main->EndRequested());
+  EXPECT_EQ(Main->Game, nullptr);
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  EXPECT_NE(Messages.Shown[0].Text.find("smoke/3.spr"), std::string::npos) << Messages.Shown[0].Text;
+  Press(vkSpace); // nothing to play, nothing happens
+}
+
+TEST_F(StartUpTest, AStoredWindowPositionIsTakenAsItIs) {
+  WriteIni("Top=0x40\nLeft=123\n");
+  Start();
+  EXPECT_EQ(Main->pos(), QPoint(123, 64));
+}
+
+TEST_F(StartUpTest, ASettingsFileThatCannotBeWrittenIsReportedAtTheEnd) {
+  std::filesystem::create_directory(IniPath()); // a folder where the file should be
+  Start();
+  Messages.Shown.clear();
+  End();
+  ASSERT_FALSE(Messages.Shown.empty());
+  EXPECT_EQ(Messages.Shown[0].Text, "Unable to write to " + IniPath());
+  // One message for each window whose saving was refused; the rest of its saving is skipped.
+  EXPECT_EQ(Messages.Shown.size(), 2u);
+}
+
+TEST(KeyMap, KeypadKeysAreToldApartFromTheMainKeyboard) {
+  struct TCase {
+    int Key;
+    Qt::KeyboardModifiers Mods;
+    std::uint32_t Code;
+  };
+  const TCase Cases[] = {
+      {Qt::Key_Plus, Qt::KeypadModifier, 107}, {Qt::Key_Plus, Qt::ShiftModifier, 0},
+      {Qt::Key_Minus, Qt::KeypadModifier, 109}, {Qt::Key_Minus, Qt::NoModifier, 0},
+      {Qt::Key_Pause, Qt::NoModifier, 19},      {Qt::Key_Space, Qt::NoModifier, 32},
+      {Qt::Key_Left, Qt::KeypadModifier, 37},   {Qt::Key_F7, Qt::NoModifier, 118},
+      {Qt::Key_A, Qt::NoModifier, 0},
+  };
+  for (const TCase& C : Cases) {
+    QKeyEvent Event(QEvent::KeyPress, C.Key, C.Mods);
+    EXPECT_EQ(GameKeyCode(Event), C.Code) << C.Key;
+  }
+  for (std::uint32_t Code : {13u, 19u, 27u, 32u, 37u, 38u, 39u, 40u, 107u, 109u, 112u, 113u, 116u, 118u, 119u}) {
+    std::unique_ptr<QKeyEvent> Event(MakeKeyPress(Code));
+    EXPECT_EQ(GameKeyCode(*Event), Code);
+  }
+}

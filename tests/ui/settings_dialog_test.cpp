@@ -1,0 +1,162 @@
+#include "ui/ui_fixture.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+
+namespace {
+class SettingsDialogTest : public TProgramTest {
+protected:
+  TGame& Game() { return *Main->Game; }
+  void OpenDialog() {
+    Main->show();
+    Main->FormKeyDown(vkF7);
+  }
+  void PressInDialog(QWidget* Target, Qt::Key Key) { QTest::keyClick(Target, Key); }
+};
+} // namespace
+
+TEST_F(SettingsDialogTest, IsLaidOutAsDesigned) {
+  Start();
+  EXPECT_EQ(Settings->windowTitle().toStdString(), "Settings");
+  EXPECT_EQ(Settings->size(), QSize(229, 200));
+  EXPECT_FALSE(Settings->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(Settings->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_EQ(Settings->Label1->text().toStdString(), "Start level");
+  EXPECT_EQ(Settings->RGTrashGeneratorAlgorythm->geometry(), QRect(24, 56, 177, 89));
+  EXPECT_EQ(Settings->RGTrashGeneratorAlgorythm->title().toStdString(), "Trash Generator Algorythm:");
+  EXPECT_EQ(Settings->SEStartLevel->geometry(), QRect(79, 21, 121, 22));
+  EXPECT_EQ(Settings->SEStartLevel->minimum(), 1);
+  EXPECT_EQ(Settings->SEStartLevel->maximum(), 10);
+  EXPECT_EQ(Settings->CBUseSound->geometry(), QRect(24, 160, 97, 17));
+  EXPECT_EQ(Settings->CBUseSound->text().toStdString(), "Use Sound");
+  EXPECT_EQ(Settings->BitBtn1->geometry(), QRect(125, 156, 75, 25));
+  EXPECT_EQ(Settings->BitBtn1->text().toStdString(), "OK");
+  const auto Items = Settings->RGTrashGeneratorAlgorythm->findChildren<QRadioButton*>();
+  ASSERT_EQ(Items.size(), 3);
+  EXPECT_EQ(Items[0]->text().toStdString(), "Robot can escape");
+  EXPECT_EQ(Items[1]->text().toStdString(), "Normal");
+  EXPECT_EQ(Items[2]->text().toStdString(), "Random");
+  EXPECT_FALSE(Settings->isVisible()) << "made hidden";
+}
+
+TEST_F(SettingsDialogTest, NoSettingsFileGivesTheFirstAlgorithmAndLevelFive) {
+  Start();
+  EXPECT_EQ(Settings->AlgorithmIndex(), 0);
+  EXPECT_EQ(Game().TrashGeneratorAlgorythmIndex, 0);
+  EXPECT_EQ(Settings->LevelValue(), 5);
+  EXPECT_EQ(Game().HardnessLevel, 5u);
+  EXPECT_EQ(Game().StartHardnessLevel, 5u);
+}
+
+TEST_F(SettingsDialogTest, StoredValuesAreBroughtIntoRange) {
+  struct TCase {
+    const char* Ini;
+    std::int32_t Field, Item, GameAlgorithm, SavedAlgorithm;
+    std::uint32_t Level;
+  };
+  const TCase Cases[] = {
+      {"StartLevel=0\nTrashGeneratorAlgorythmIndex=1\n", 1, 1, 1, 1, 1},
+      {"StartLevel=99\nTrashGeneratorAlgorythmIndex=7\n", 10, 2, 2, 2, 10},
+      {"StartLevel=0x3\nTrashGeneratorAlgorythmIndex=-3\n", 3, -1, 1, -1, 3},
+      {"StartLevel=many\nTrashGeneratorAlgorythmIndex=two\n", 5, 0, 0, 0, 5},
+  };
+  for (const TCase& C : Cases) {
+    WriteIni(C.Ini);
+    Start();
+    EXPECT_EQ(Settings->LevelValue(), C.Field) << C.Ini;
+    EXPECT_EQ(Settings->AlgorithmIndex(), C.Item) << C.Ini;
+    EXPECT_EQ(Game().TrashGeneratorAlgorythmIndex, C.GameAlgorithm) << C.Ini;
+    EXPECT_EQ(Game().HardnessLevel, C.Level) << C.Ini;
+    End();
+    EXPECT_EQ(Stored("TrashGeneratorAlgorythmIndex", -99), C.SavedAlgorithm) << C.Ini;
+    EXPECT_EQ(Stored("StartLevel", -99), C.Field) << C.Ini;
+  }
+}
+
+TEST_F(SettingsDialogTest, ALevelChosenOnTheStartScreenStartsANewGameWhenClosed) {
+  Start();
+  OpenDialog();
+  EXPECT_TRUE(Settings->isVisible());
+  Settings->SEStartLevel->setValue(8);
+  EXPECT_EQ(Game().StartHardnessLevel, 8u) << "reaches the game at once";
+  EXPECT_EQ(Game().HardnessLevel, 5u) << "but not the level being played";
+  PressInDialog(Settings->BitBtn1, Qt::Key_Escape);
+  EXPECT_FALSE(Settings->isVisible());
+  EXPECT_EQ(Game().HardnessLevel, 8u);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_TRUE(Main->InfoScreenDisplayed());
+}
+
+TEST_F(SettingsDialogTest, ClosingWithEnterDuringPlayResumesTheGame) {
+  Start();
+  Main->show();
+  PlayBriefly();
+  Game().Paused = false; // playing
+  Main->FormKeyDown(vkF7);
+  EXPECT_TRUE(Game().Paused);
+  PressInDialog(Settings->SEStartLevel, Qt::Key_Return);
+  EXPECT_FALSE(Settings->isVisible());
+  Post(vkPause); // lets the resumed loop end after one pass
+  Dispatch();
+  EXPECT_EQ(Game().TickCount, 2u);
+  EXPECT_TRUE(Game().Paused);
+}
+
+TEST_F(SettingsDialogTest, ClosingAfterTheGameWasResumedFromTheMainWindowDoesNothing) {
+  Start();
+  Main->show();
+  PlayBriefly();
+  Main->FormKeyDown(vkF7);
+  Game().Paused = false; // Space in the main window resumed it while the dialog was open
+  Settings->close();
+  EXPECT_FALSE(Game().Paused);
+  Game().Paused = true;
+  Dispatch();
+  EXPECT_EQ(Game().TickCount, 1u) << "no Space was queued";
+}
+
+TEST_F(SettingsDialogTest, ChoicesReachTheGameAndTheSoundSwitchAtOnce) {
+  Start();
+  OpenDialog();
+  Settings->SelectAlgorithm(2);
+  EXPECT_EQ(Game().TrashGeneratorAlgorythmIndex, 2);
+  Settings->CBUseSound->setChecked(true);
+  EXPECT_TRUE(DM->UseSound);
+  Settings->CBUseSound->setChecked(false);
+  EXPECT_FALSE(DM->UseSound);
+  Settings->close();
+  End();
+  EXPECT_EQ(Stored("SoundOn", -1), 0);
+  EXPECT_EQ(Stored("TrashGeneratorAlgorythmIndex", -1), 2);
+}
+
+TEST_F(SettingsDialogTest, ShowingTheDialogRefreshesTheBoxFromTheSoundSwitch) {
+  Start();
+  DM->UseSound = true;
+  OpenDialog();
+  EXPECT_TRUE(Settings->CBUseSound->isChecked());
+  Settings->close();
+  DM->UseSound = false;
+  OpenDialog();
+  EXPECT_FALSE(Settings->CBUseSound->isChecked());
+}
+
+TEST_F(SettingsDialogTest, ATypedLevelIsBroughtIntoRangeWhenTheFieldLosesFocus) {
+  Start();
+  OpenDialog();
+  QSpinBox* Field = Settings->SEStartLevel;
+  Field->setFocus();
+  Field->selectAll();
+  QTest::keyClicks(Field, QStringLiteral("0"));
+  Field->clearFocus();
+  QTest::keyClick(Field, Qt::Key_Tab);
+  EXPECT_GE(Settings->LevelValue(), 1);
+  EXPECT_LE(Settings->LevelValue(), 10);
+  EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(Settings->LevelValue()));
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "assets/sound.h"
+#include "engine/game.h"
+#include "platform/ini_file.h"
+#include "platform/keys.h"
+#include "platform/message_box.h"
+#include "support/test_messages.h"
+#include "support/test_pictures.h"
+#include "ui/image_scr.h"
+#include "ui/key_map.h"
+#include "ui/main_window.h"
+#include "ui/settings_dialog.h"
+
+#include <QCoreApplication>
+
+#include <fstream>
+#include <memory>
+#include <vector>
+
+
+inline std::uint32_t Bgr(TRgba C) {
+  return static_cast<std::uint32_t>(C.R) | static_cast<std::uint32_t>(C.G) << 8 |
+         static_cast<std::uint32_t>(C.B) << 16;
+}
+
+// The colour of a pixel the main window shows, as 0x00BBGGRR.
+inline std::uint32_t ShownPixel(const TFrmMain& Frm, int X, int Y) {
+  const QRgb P = Frm.ImageScr->Image().pixel(X, Y);
+  return static_cast<std::uint32_t>(qRed(P)) | static_cast<std::uint32_t>(qGreen(P)) << 8 |
+         static_cast<std::uint32_t>(qBlue(P)) << 16;
+}
+
+// The program as it starts: main window, sound module and settings dialog on
+// a folder of test pictures, the settings file beside them.
+class TProgramTest : public ::testing::Test {
+protected:
+  TProgramTest() { WriteGameFolder(Dir.Path()); }
+  ~TProgramTest() override { End(); }
+
+  void Start() {
+    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
+    if (!Main->Game)
+      return;
+    DM = std::make_unique<TDM>(Main->IniF.get(), Dir.Path() + "/sounds/");
+    Main->DM = DM.get();
+    Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), DM.get());
+    Main->Settings = Settings.get();
+  }
+
+  // Ends the run as the program does, saving the settings.
+  void End() {
+    if (!Main)
+      return;
+    Main->Settings = nullptr;
+    Settings.reset();
+    if (DM)
+      Main->SoundOnAtEnd = DM->UseSound;
+    Main->DM = nullptr;
+    DM.reset();
+    Main.reset();
+  }
+
+  std::string IniPath() const { return Dir.Path() + "/clankora.ini"; }
+  void WriteIni(const std::string& Text) { std::ofstream(IniPath()) << "[Tinvell: 01h]\n" << Text; }
+  std::int32_t Stored(const std::string& Key, std::int32_t Default) const {
+    return TIniFile(IniPath()).ReadInteger("Tinvell: 01h", Key, Default);
+  }
+
+  // Sends a key to the main window the way the window system delivers it.
+  void Press(std::uint32_t Code) {
+    std::unique_ptr<QKeyEvent> Event(MakeKeyPress(Code));
+    QCoreApplication::sendEvent(Main.get(), Event.get());
+  }
+  // Queues a key for the main window; it arrives when messages are next dispatched.
+  void Post(std::uint32_t Code) { QCoreApplication::postEvent(Main.get(), MakeKeyPress(Code)); }
+  void Dispatch() { QCoreApplication::processEvents(); }
+
+  // Runs the game for a while: Space starts the main loop, a queued Pause ends it.
+  void PlayBriefly() {
+    Post(vkPause);
+    Press(vkSpace);
+  }
+
+  TMessageRecorder Messages;
+  TTempDir Dir;
+  std::unique_ptr<TFrmMain> Main;
+  std::unique_ptr<TDM> DM;
+  std::unique_ptr<TFrmSettings> Settings;
+};
