@@ -148,6 +148,16 @@ private:
   void ClearCell(TGGCell& Cell);
   void BlastCell(std::int32_t X, std::int32_t Y);
   void ExplodeBomb(std::int32_t X, std::int32_t Y);
+  bool Elapsed(std::uint32_t Since, std::uint32_t Interval) const;
+  void FrameStep(TGGCell& C, std::uint32_t X, std::uint32_t Y);
+  void EndEffect(TGGCell& C, std::uint32_t X, std::uint32_t Y);
+  void LandOn(TGGCell& C, std::uint32_t S, std::uint32_t X, std::uint32_t Y);
+  void DropOntoRobot(TGGCell& C, TGGCell& B, std::uint32_t S, std::uint32_t X);
+  void FallInto(TGGCell& C, TGGCell& B, std::uint32_t S);
+  void RaiseHardness();
+  bool IsRobotCell(std::uint32_t X, std::uint32_t Y) const;
+  bool IsRobotUpperCell(std::uint32_t X, std::uint32_t Y) const;
+  void KeepRobotMark(TGGCell& C, std::uint32_t X, std::uint32_t Y);
 
   // The truck.
   std::uint32_t FindColumnTop(std::uint32_t X) const;
