@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -48,6 +49,8 @@ TFrmSettings::TFrmSettings(TFrmMain& aMain, TGame& aGame, TIniFile* aIniF, TDM* 
   SEStartLevel->setRange(MinLevel, MaxLevel);
   SEStartLevel->setSingleStep(1);
   SEStartLevel->setValue(DesignedLevel);
+  // A typed level outside 1..10 becomes the nearest one when the field loses the focus.
+  SEStartLevel->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
 
   RGTrashGeneratorAlgorythm = new QGroupBox(QStringLiteral("Trash Generator Algorythm:"), this);
   RGTrashGeneratorAlgorythm->setGeometry(24, 56, 177, 89);
@@ -79,7 +82,11 @@ TFrmSettings::TFrmSettings(TFrmMain& aMain, TGame& aGame, TIniFile* aIniF, TDM* 
     if (Checked)
       RGTrashGeneratorAlgorythmClick();
   });
+  // Every change of the field's text counts, set by the program or typed, in range or not:
+  // the spin box reports the first kind, its editor the second.
+  LevelText = SEStartLevel->findChild<QLineEdit*>();
   connect(SEStartLevel, &QSpinBox::textChanged, this, [this] { SEStartLevelChange(); });
+  connect(LevelText, &QLineEdit::textChanged, this, [this] { SEStartLevelChange(); });
   connect(CBUseSound, &QCheckBox::toggled, this, [this] { CBUseSoundClick(); });
   connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
 
@@ -150,7 +157,16 @@ void TFrmSettings::FormShow() {
     CBUseSound->setChecked(DM->UseSound);
 }
 
+void TFrmSettings::BringLevelIntoRange() {
+  const std::int32_t Level = std::clamp(LevelValue(), MinLevel, MaxLevel);
+  SEStartLevel->setValue(Level);
+  if (LevelValue() != Level || LevelText->text() != QString::number(Level))
+    LevelText->setText(QString::number(Level));
+}
+
 bool TFrmSettings::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Event->type() == QEvent::FocusOut && (Watched == SEStartLevel || Watched == LevelText))
+    BringLevelIntoRange();
   if (Event->type() == QEvent::KeyPress && FormKeyDown(GameKeyCode(*static_cast<QKeyEvent*>(Event))))
     return true;
   return QWidget::eventFilter(Watched, Event);

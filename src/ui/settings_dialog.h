@@ -8,6 +8,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class TDM;
@@ -56,11 +57,13 @@ private:
   void SEStartLevelChange();
   void CBUseSoundClick();
   void BitBtn1Click();
+  void BringLevelIntoRange();
 
   TFrmMain& Main;
   TGame& Game;
   TIniFile* IniF;
   TDM* DM;
   QButtonGroup* Items = nullptr;
+  QLineEdit* LevelText = nullptr;
   bool Placed = false;
 };

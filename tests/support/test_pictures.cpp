@@ -1,4 +1,5 @@
 #include "support/test_pictures.h"
+#include "support/test_audio.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -115,5 +116,13 @@ void WriteGameFolder(const std::string& Dir) {
   WriteSpritesFixture(Dir + "/sprites/");
   PadPngToSize(Dir + "/sprites/1st_screen.png", 24257);
   PadPngToSize(Dir + "/sprites/about_screen.png", 26509);
+  // Each sound a steady level of its own, so that what plays can be told apart.
+  const char* Sounds[] = {"boom01.wav", "fart01.wav", "getbomb01.wav", "glassbreak01.wav", "ouch01.wav",
+                          "pick01.wav", "placed01.wav", "spring01.wav", "step01.wav"};
   fs::create_directories(Dir + "/sounds");
+  std::int16_t Level = 1000;
+  for (const char* Sound : Sounds) {
+    WriteSteadyWav(Dir + "/sounds/" + Sound, Level, 50);
+    Level = static_cast<std::int16_t>(Level + 500);
+  }
 }

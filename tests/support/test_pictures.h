@@ -38,5 +38,6 @@ void WriteSpritesFixture(const std::string& Dir);
 void PadPngToSize(const std::string& Path, std::size_t Size);
 
 // A folder laid out like the installed game: sprites/ with every picture, the
-// start and about screens at the sizes the game checks, and an empty sounds/.
+// start and about screens at the sizes the game checks, and sounds/ with
+// every sound of the game.
 void WriteGameFolder(const std::string& Dir);

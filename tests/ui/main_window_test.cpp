@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QSignalSpy>
+#include <QSpinBox>
 
 #include <filesystem>
 

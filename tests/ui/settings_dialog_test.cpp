@@ -3,7 +3,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QFocusEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -151,12 +153,16 @@ TEST_F(SettingsDialogTest, ATypedLevelIsBroughtIntoRangeWhenTheFieldLosesFocus) 
   Start();
   OpenDialog();
   QSpinBox* Field = Settings->SEStartLevel;
-  Field->setFocus();
-  Field->selectAll();
-  QTest::keyClicks(Field, QStringLiteral("0"));
-  Field->clearFocus();
-  QTest::keyClick(Field, Qt::Key_Tab);
-  EXPECT_GE(Settings->LevelValue(), 1);
-  EXPECT_LE(Settings->LevelValue(), 10);
-  EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(Settings->LevelValue()));
+  struct TCase {
+    const char* Typed;
+    std::int32_t WhileTyping, AfterLeaving;
+  };
+  for (const TCase C : {TCase{"0", 0, 1}, TCase{"42", 42, 10}, TCase{"7", 7, 7}, TCase{"", 1, 1}}) {
+    Field->findChild<QLineEdit*>()->setText(QString::fromLatin1(C.Typed));
+    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.WhileTyping)) << C.Typed;
+    QFocusEvent Leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(Field, &Leave);
+    EXPECT_EQ(Settings->LevelValue(), C.AfterLeaving) << C.Typed;
+    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.AfterLeaving)) << C.Typed;
+  }
 }

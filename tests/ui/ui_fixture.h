@@ -15,6 +15,7 @@
 #include "ui/settings_dialog.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 
 #include <fstream>
 #include <memory>
