@@ -145,7 +145,7 @@ TSignal Ouch() {
                          0.2 * F3.Step(Source, 2600, 10);
     const double VoiceEnv = std::min(1.0, T / 0.025) * (T < 0.3 ? 1.0 : Decay(T - 0.3, 0.03));
     const double Ch = T < 0.3 ? 0 : Hiss.Step(N.White(), 3800, 2.5) * std::min(1.0, (T - 0.3) / 0.02) * Decay(T - 0.3, 0.05);
-    S[I] = Clean.Step(2.2 * Voice * VoiceEnv + 0.9 * Ch, 120);
+    S[I] = Clean.Step(2.2 * Voice * VoiceEnv + 4.0 * Ch, 120);
   }
   Fade(S, 0.003, 0.04);
   return S;
