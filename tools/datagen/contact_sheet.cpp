@@ -82,7 +82,9 @@ QImage DrawContactSheet(const std::map<std::string, QImage>& Pictures) {
     if (Image.width() > 64)
       continue;
     const QSize Size = Image.size() * 2;
-    const QString Label = QString::fromStdString(Name).section('/', -1);
+    // Frames keep their folder ("boom/1.png"); the robot's long names do not need theirs.
+    const QString Full = QString::fromStdString(Name);
+    const QString Label = Full.startsWith("robot/") ? Full.section('/', -1) : Full;
     const int Slot = std::max(Size.width(), P.fontMetrics().horizontalAdvance(Label)) + 12;
     if (X + Slot > Width - 10) {
       X = 670;
