@@ -1,0 +1,193 @@
+// The pictures and sounds that ship with the game, checked through the
+// game's own loaders: every file is there, decodes, and has the size and the
+// frame count the game draws it with.
+#include <gtest/gtest.h>
+
+#include "assets/sprites.h"
+#include "support/test_pictures.h"
+#include "support/wav_levels.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace {
+
+const std::string SpritesDir = std::string(CLANKORA_SOURCE_DIR) + "/data/sprites/";
+const std::string SoundsDir = std::string(CLANKORA_SOURCE_DIR) + "/data/sounds/";
+
+class DataFilesTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() { Sprites = new TSpritesContainer(SpritesDir); }
+  static void TearDownTestSuite() {
+    delete Sprites;
+    Sprites = nullptr;
+  }
+  static TSpritesContainer* Sprites;
+};
+TSpritesContainer* DataFilesTest::Sprites = nullptr;
+
+double MeanAlpha(const TPngImage& Image) {
+  double Sum = 0;
+  for (std::uint32_t Y = 0; Y < Image.Height(); ++Y)
+    for (std::uint32_t X = 0; X < Image.Width(); ++X)
+      Sum += Image.PixelAt(X, Y).A;
+  return Sum / (Image.Width() * Image.Height() * 255.0);
+}
+
+bool FullyOpaque(const TPngImage& Image) { return MeanAlpha(Image) == 1.0; }
+
+std::uint8_t MaxAlpha(const TPngImage& Image) {
+  std::uint8_t Max = 0;
+  for (std::uint32_t Y = 0; Y < Image.Height(); ++Y)
+    for (std::uint32_t X = 0; X < Image.Width(); ++X)
+      Max = std::max(Max, Image.PixelAt(X, Y).A);
+  return Max;
+}
+
+// The share of pixels that are at least half covered.
+double Coverage(const TPngImage& Image) {
+  std::uint32_t Covered = 0;
+  for (std::uint32_t Y = 0; Y < Image.Height(); ++Y)
+    for (std::uint32_t X = 0; X < Image.Width(); ++X)
+      Covered += Image.PixelAt(X, Y).A >= 128;
+  return double(Covered) / (Image.Width() * Image.Height());
+}
+
+bool SamePixels(const TPngImage& A, const TPngImage& B) {
+  for (std::uint32_t Y = 0; Y < A.Height(); ++Y)
+    for (std::uint32_t X = 0; X < A.Width(); ++X)
+      if (!(A.PixelAt(X, Y) == B.PixelAt(X, Y)))
+        return false;
+  return true;
+}
+
+} // namespace
+
+TEST_F(DataFilesTest, EverySetHasItsFramesAtTheSizeTheGameDrawsThem) {
+  const TSpritesContainer& C = *Sprites;
+  struct TCase {
+    const char* Name;
+    const TFigureSprites& Set;
+    std::uint32_t Frames, Width, Height;
+  };
+  const TCase Cases[] = {
+      {"Land", C.Land, 1, 32, 32},        {"Tool", C.Tool, 1, 32, 32},
+      {"Wheel", C.Wheel, 1, 32, 32},      {"SmashedCar", C.SmashedCar, 1, 32, 32},
+      {"Bottles", C.Bottles, 1, 32, 32},  {"Metal", C.Metal, 1, 32, 32},
+      {"Metal2", C.Metal2, 1, 32, 32},    {"Brick", C.Brick, 1, 32, 32},
+      {"Toilet", C.Toilet, 1, 32, 32},    {"Barrel", C.Barrel, 1, 32, 32},
+      {"Girya", C.Girya, 1, 32, 32},      {"Cargo", C.Cargo, 1, 32, 32},
+      {"Papers", C.Papers, 1, 32, 32},    {"Wall", C.Wall, 1, 32, 32},
+      {"Ligthing", C.Ligthing, 4, 32, 32}, {"Smoke", C.Smoke, 5, 32, 32},
+      {"Boom", C.Boom, 9, 32, 32},        {"BG", C.BG, 1, 640, 480},
+      {"Robot", C.Robot, 1, 32, 64},      {"RobotWalkLeft", C.RobotWalkLeft, 3, 32, 64},
+      {"RobotWalkRight", C.RobotWalkRight, 3, 32, 64}, {"RobotJumpLeft", C.RobotJumpLeft, 2, 32, 64},
+      {"RobotJumpRight", C.RobotJumpRight, 2, 32, 64}, {"HelpScreen", C.HelpScreen, 1, 640, 480},
+      {"InitScreen", C.InitScreen, 1, 640, 480},       {"AboutScreen", C.AboutScreen, 1, 640, 480},
+      {"WinScreen", C.WinScreen, 1, 640, 480},         {"LooseScreen", C.LooseScreen, 1, 640, 480},
+  };
+  for (const TCase& Case : Cases) {
+    EXPECT_EQ(Case.Set.SpritesCount(), Case.Frames) << Case.Name;
+    for (std::uint32_t F = 1; F <= Case.Set.SpritesCount(); ++F) {
+      const TPngImage* Frame = Case.Set.Sprite(F);
+      ASSERT_NE(Frame, nullptr) << Case.Name << " frame " << F;
+      EXPECT_EQ(Frame->Width(), Case.Width) << Case.Name << " frame " << F;
+      EXPECT_EQ(Frame->Height(), Case.Height) << Case.Name << " frame " << F;
+      EXPECT_GT(MeanAlpha(*Frame), 0.02) << Case.Name << " frame " << F << " is blank";
+    }
+  }
+}
+
+TEST_F(DataFilesTest, TheTwoCheckedScreensHaveExactlyTheExpectedSizes) {
+  EXPECT_EQ(std::filesystem::file_size(SpritesDir + "1st_screen.png"), 24257u);
+  EXPECT_EQ(std::filesystem::file_size(SpritesDir + "about_screen.png"), 26509u);
+}
+
+TEST_F(DataFilesTest, TheSpritesFolderHoldsEveryPictureAndNothingElse) {
+  std::set<std::string> Found;
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(SpritesDir))
+    if (Entry.is_regular_file())
+      Found.insert(std::filesystem::relative(Entry.path(), SpritesDir).generic_string());
+  const std::set<std::string> Expected(AllSpriteFiles().begin(), AllSpriteFiles().end());
+  EXPECT_EQ(Found, Expected);
+  EXPECT_EQ(Found.size(), 49u);
+}
+
+TEST_F(DataFilesTest, PicturesThatCoverTheYardAreOpaque) {
+  // Each frame starts by drawing the background without clearing, and the
+  // screens replace the whole picture: a see-through pixel would show the
+  // frame before. The rock of the walls hides the background behind it.
+  const TSpritesContainer& C = *Sprites;
+  for (const TFigureSprites* Set : {&C.BG, &C.InitScreen, &C.HelpScreen, &C.AboutScreen, &C.WinScreen,
+                                    &C.LooseScreen, &C.Land})
+    EXPECT_TRUE(FullyOpaque(*Set->Sprite(1)));
+  for (std::uint32_t F = 1; F <= 4; ++F)
+    EXPECT_TRUE(FullyOpaque(*C.Ligthing.Sprite(F))) << "lightning frame " << F;
+}
+
+TEST_F(DataFilesTest, ObjectsAreCutOutAndFillMostOfTheirCell) {
+  const TSpritesContainer& C = *Sprites;
+  const std::pair<const char*, const TFigureSprites*> Objects[] = {
+      {"Tool", &C.Tool},     {"Wheel", &C.Wheel},   {"SmashedCar", &C.SmashedCar}, {"Bottles", &C.Bottles},
+      {"Metal", &C.Metal},   {"Metal2", &C.Metal2}, {"Brick", &C.Brick},           {"Toilet", &C.Toilet},
+      {"Barrel", &C.Barrel}, {"Girya", &C.Girya},   {"Cargo", &C.Cargo},           {"Papers", &C.Papers},
+      {"Wall", &C.Wall}};
+  for (const auto& [Name, Set] : Objects) {
+    const double Covered = Coverage(*Set->Sprite(1));
+    EXPECT_LT(Covered, 0.97) << Name << " is a solid square";
+    EXPECT_GT(Covered, 0.25) << Name << " is too small to see";
+  }
+  const double Robot = Coverage(*C.Robot.Sprite(1));
+  EXPECT_GT(Robot, 0.3);
+  EXPECT_LT(Robot, 0.9);
+}
+
+TEST_F(DataFilesTest, AnimationsMoveAndTheOneShotEffectsFadeOut) {
+  const TSpritesContainer& C = *Sprites;
+  // Smoke spreads and thins out frame by frame: its densest part gets fainter.
+  for (std::uint32_t F = 1; F < 5; ++F)
+    EXPECT_GT(MaxAlpha(*C.Smoke.Sprite(F)), MaxAlpha(*C.Smoke.Sprite(F + 1)) + 20) << "smoke frame " << F;
+  // The blast grows from a small flash, then dies away.
+  EXPECT_LT(Coverage(*C.Boom.Sprite(1)), Coverage(*C.Boom.Sprite(4)) / 2);
+  EXPECT_LT(MeanAlpha(*C.Boom.Sprite(9)), MeanAlpha(*C.Boom.Sprite(5)) / 2);
+  // Every lightning frame differs from the next, round the loop.
+  for (std::uint32_t F = 1; F <= 4; ++F)
+    EXPECT_FALSE(SamePixels(*C.Ligthing.Sprite(F), *C.Ligthing.Sprite(F % 4 + 1))) << "lightning frame " << F;
+  for (std::uint32_t F = 1; F < 3; ++F)
+    EXPECT_FALSE(SamePixels(*C.RobotWalkLeft.Sprite(F), *C.RobotWalkLeft.Sprite(F + 1)));
+}
+
+namespace {
+const char* const SoundFiles[] = {"boom01.wav",  "fart01.wav",   "getbomb01.wav", "glassbreak01.wav", "ouch01.wav",
+                                  "pick01.wav",  "placed01.wav", "spring01.wav",  "step01.wav"};
+} // namespace
+
+TEST(SoundFiles, EverySoundIsShortCleanAndAsLoudAsTheOthers) {
+  for (const char* Name : SoundFiles) {
+    const TWavLevels L = ReadWavLevels(SoundsDir + Name);
+    ASSERT_TRUE(L.Loaded) << Name << ": " << L.Error;
+    EXPECT_EQ(L.Format, AUDIO_S16LSB) << Name;
+    EXPECT_EQ(L.Channels, 1) << Name;
+    EXPECT_EQ(L.Frequency, 44100) << Name;
+    EXPECT_GE(L.Seconds, 0.08) << Name;
+    EXPECT_LE(L.Seconds, 1.2) << Name;
+    // No click: the sound starts and ends at rest.
+    EXPECT_LT(std::abs(L.FirstSample), 0.005) << Name;
+    EXPECT_LT(std::abs(L.LastSample), 0.005) << Name;
+    // Audible, never clipped, and within a few decibels of each other.
+    EXPECT_GT(L.Peak, 0.3) << Name;
+    EXPECT_LT(L.Peak, 0.95) << Name;
+    EXPECT_GT(L.LoudRms, 0.15) << Name;
+    EXPECT_LT(L.LoudRms, 0.3) << Name;
+  }
+}
+
+TEST(SoundFiles, TheSoundsFolderHoldsTheNineSoundsAndNothingElse) {
+  std::set<std::string> Found;
+  for (const auto& Entry : std::filesystem::directory_iterator(SoundsDir))
+    Found.insert(Entry.path().filename().string());
+  EXPECT_EQ(Found, std::set<std::string>(std::begin(SoundFiles), std::end(SoundFiles)));
+}

@@ -1,0 +1,43 @@
+#include "support/wav_levels.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+TWavLevels ReadWavLevels(const std::string& Path) {
+  TWavLevels L;
+  SDL_AudioSpec Spec;
+  Uint8* Buffer = nullptr;
+  Uint32 Length = 0;
+  if (SDL_LoadWAV(Path.c_str(), &Spec, &Buffer, &Length) == nullptr) {
+    L.Error = SDL_GetError();
+    return L;
+  }
+  L.Loaded = true;
+  L.Format = Spec.format;
+  L.Channels = Spec.channels;
+  L.Frequency = Spec.freq;
+  if (Spec.format == AUDIO_S16LSB && Spec.channels == 1 && Length >= 2) {
+    std::vector<std::int16_t> Samples(Length / 2);
+    std::memcpy(Samples.data(), Buffer, Samples.size() * 2);
+    const auto Unit = [](std::int16_t S) { return S / 32768.0; };
+    L.Seconds = double(Samples.size()) / Spec.freq;
+    L.FirstSample = Unit(Samples.front());
+    L.LastSample = Unit(Samples.back());
+    const std::size_t Window = static_cast<std::size_t>(Spec.freq / 20);
+    double Sum = 0;
+    for (std::size_t I = 0; I < Samples.size(); ++I) {
+      const double V = Unit(Samples[I]);
+      L.Peak = std::max(L.Peak, std::abs(V));
+      Sum += V * V;
+      if (I >= Window)
+        Sum -= Unit(Samples[I - Window]) * Unit(Samples[I - Window]);
+      L.LoudRms = std::max(L.LoudRms, std::sqrt(std::max(Sum, 0.0) / double(Window)));
+    }
+  }
+  SDL_FreeWAV(Buffer);
+  return L;
+}
