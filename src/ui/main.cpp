@@ -13,7 +13,6 @@ int main(int argc, char** argv) {
   Randomize();
   QApplication App(argc, argv);
   QApplication::setApplicationName(QString::fromStdString(AppTitle));
-  QApplication::setApplicationDisplayName(QString::fromStdString(AppTitle));
   // The settings dialog may still be open when the main window closes: the program ends all the same.
   QApplication::setQuitOnLastWindowClosed(false);
 
