@@ -13,6 +13,12 @@ void TFigureSprites::AddSprite(const std::string& Path) {
   ++Count;
 }
 
+const TPngImage* TFigureSprites::Sprite(std::uint32_t Index) const {
+  if (Index < 1 || Index > Count)
+    return nullptr;
+  return &Sprites[Index - 1];
+}
+
 TSpritesContainer::TSpritesContainer(const std::string& SpritesDir) {
   const auto Load = [&SpritesDir](TFigureSprites& Set, std::initializer_list<const char*> Files) {
     for (const char* File : Files)

@@ -19,11 +19,7 @@ public:
 
   // Frame Index (1 to SpritesCount), or nullptr for any other index: a frame
   // beyond the set is never read.
-  const TPngImage* Sprite(std::uint32_t Index) const {
-    if (Index < 1 || Index > Count)
-      return nullptr;
-    return &Sprites[Index - 1];
-  }
+  const TPngImage* Sprite(std::uint32_t Index) const;
 
 private:
   std::array<TPngImage, MaxSprites> Sprites;

@@ -33,4 +33,8 @@ void TImageScr::paintEvent(QPaintEvent* Event) {
   (void)Event;
   QPainter P(this);
   P.drawImage(0, 0, Kept);
+  if (!Painted) {
+    Painted = true;
+    emit FirstPainted();
+  }
 }

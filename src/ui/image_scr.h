@@ -17,9 +17,14 @@ public:
   void CopyFrom(TPicture& Picture);
   const QImage& Image() const { return Kept; }
 
+signals:
+  // The picture reached the screen for the first time.
+  void FirstPainted();
+
 protected:
   void paintEvent(QPaintEvent* Event) override;
 
 private:
   QImage Kept;
+  bool Painted = false;
 };

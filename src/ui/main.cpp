@@ -2,6 +2,7 @@
 #include "platform/random.h"
 #include "ui/app_info.h"
 #include "ui/main_window.h"
+#include "ui/measure.h"
 #include "ui/settings_dialog.h"
 #include "ui/termination.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
   if (!Main->EndRequested()) {
     QObject::connect(Main.get(), &TFrmMain::Closed, &App, &QCoreApplication::quit, Qt::QueuedConnection);
     CloseOnTerminationSignals([&Main] { Main->close(); });
+    MeasureWhenAsked(argc, argv, *Main);
     Main->show();
     Result = QApplication::exec();
   }

@@ -196,6 +196,7 @@ void TFrmMain::RunMainLoop() {
     G.Render();
     CopyToScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    ++LoopPasses;
   }
 }
 

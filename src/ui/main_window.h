@@ -29,6 +29,7 @@ public:
   TFrmSettings* Settings = nullptr; // the settings dialog, once it exists
   TDM* DM = nullptr;                // the sound module while it exists
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
+  std::uint64_t LoopPasses = 0;     // passes of the main loop so far
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }

@@ -181,6 +181,12 @@ xdotool search --onlyvisible --name '^Clankora!$' >/dev/null 2>&1 && fail "the g
 xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
 
+# --- How fast ---------------------------------------------------------------
+step "measuring: start to first picture, main-loop passes per second"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 3 2>/dev/null) \
+  | tee "$work/measure.txt"
+grep -q 'passes per second' "$work/measure.txt" || fail "the measuring run printed nothing"
+
 # E2E_SHOTS=DIR keeps the screenshots for a look.
 [ -n "${E2E_SHOTS:-}" ] && cp -r "$work/shots/." "$E2E_SHOTS/"
 echo "e2e: all steps passed"
