@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <chrono>
