@@ -139,6 +139,8 @@ private:
 
   std::uint32_t SlownessFactor() const { return MaxHardnessLevel - HardnessLevel + 1; }
   void LoseLife();
+  void GainLife();
+  bool Won() const;
   void StartEffect(TGGCell& Cell);
 
   // The tick.

@@ -135,7 +135,7 @@ void TGame::LandOn(TGGCell& C, std::uint32_t S, std::uint32_t X, std::uint32_t Y
   // The robot stands in the tool's cell on solid ground and takes it.
   if ((S & csPickup) != 0 && (S & csRobot) != 0) {
     if (C.SpritesSet == &SpritesContainer->Tool)
-      ++Lives;
+      GainLife();
     C.SpritesSet = nullptr;
     C.State &= ~csPickup;
     PlayPickSound(Column);
@@ -163,7 +163,7 @@ void TGame::DropOntoRobot(TGGCell& C, TGGCell& B, std::uint32_t S, std::uint32_t
   }
   if ((S & csPickup) != 0) {
     if (C.SpritesSet == &SpritesContainer->Tool)
-      ++Lives;
+      GainLife();
     ClearCell(C);
     PlayPickSound(Column);
   }
@@ -245,9 +245,18 @@ void TGame::StartEffect(TGGCell& Cell) {
   Cell.EmptyAfterSprites = true;
 }
 
+// Once the robot has reached an exit, the rest of that sweep can no longer
+// hurt or heal it: the won game keeps its mark and shows the win screen.
+bool TGame::Won() const { return Stopped && Lives == WonLives; }
+
 void TGame::LoseLife() {
-  if (Lives > 0)
+  if (Lives > 0 && !Won())
     --Lives;
+}
+
+void TGame::GainLife() {
+  if (!Won())
+    ++Lives;
 }
 
 bool TGame::IsRobotCell(std::uint32_t X, std::uint32_t Y) const {

@@ -116,9 +116,10 @@ protected:
         Out.str("");
       }
     }
-    // A win sets 65535; tools and hits later in the same sweep may still move it a little.
-    const bool Won = Game->Stopped && Game->Lives >= TGame::WonLives - 300 && Game->Lives <= TGame::WonLives + 300;
-    if (!Won && Game->Lives > 1000)
+    // A stopped game is lost (no lives) or won (65535), nothing in between.
+    if (Game->Stopped && Game->Lives != 0 && Game->Lives != TGame::WonLives)
+      return "a stopped game that is neither won nor lost: Lives " + std::to_string(Game->Lives);
+    if (!Game->Stopped && Game->Lives > 1000)
       return "Lives wrapped around: " + std::to_string(Game->Lives) + " after " + std::to_string(LivesBefore);
     if (Game->Lives == 0 && !Game->Stopped)
       return "no lives left and the game goes on";

@@ -241,6 +241,17 @@ TEST_F(TTickTest, RobotInAnExitWinsAndTheSweepGoesOn) {
   EXPECT_EQ(Game->TickCount, 1u);
 }
 
+TEST_F(TTickTest, AWonGameStaysWonWhateverTheRestOfTheSweepDoes) {
+  // The robot stands in the exit above the left wall; a barrel beside its
+  // lower cell lands later in the same sweep and its blast reaches the robot.
+  Draw(2, 4, {"E.", "Eb"});
+  Draw(3, 6, {"o"});
+  Tick();
+  EXPECT_TRUE(Game->Stopped);
+  EXPECT_EQ(Game->Lives, TGame::WonLives);
+  EXPECT_EQ(Cues.Calls.back(), (TCueCall{Cue::Boom, 3}));
+}
+
 TEST_F(TTickTest, TrashFallingIntoAnExitOverwritesIt) {
   Draw(19, 3, {"o", "e"});
   Tick();
