@@ -70,6 +70,16 @@ shot() { # NAME: the game's picture, cut out of the whole screen
 
 differing() { "$compare" -metric AE "$1" "$2" null: 2>&1 || true; }
 
+# SHOT PICTURE WHAT: the screenshot shows the picture (within a few pixels), or it does not.
+expect_same() {
+  local d; d=$(differing "$work/shots/$1.png" "$2")
+  [ "$d" -lt 50 ] || fail "$3 ($d pixels differ)"
+}
+expect_different() {
+  local d; d=$(differing "$work/shots/$1.png" "$2")
+  [ "$d" -gt 50000 ] || fail "$3 (only $d pixels differ)"
+}
+
 yellow_share() { # FILE: the share of yellow pixels in the middle of the picture
   "$convert" "$1" -crop 240x80+200+200 +repage -fuzz 25% -fill white -opaque yellow \
     -fill black +opaque white -format '%[fx:mean]' info:
@@ -92,8 +102,7 @@ win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main windo
 step "start screen"
 sleep 0.5
 shot start
-d=$(differing "$work/shots/start.png" "$game/sprites/1st_screen.png")
-[ "$d" -lt 50 ] || fail "the start screen differs from 1st_screen.png in $d pixels"
+expect_same start "$game/sprites/1st_screen.png" "the start screen is not 1st_screen.png"
 
 step "Space plays, the arrows move"
 key space
@@ -101,8 +110,7 @@ sleep 1
 key Left Left Up
 sleep 0.5
 shot running
-d=$(differing "$work/shots/running.png" "$work/shots/start.png")
-[ "$d" -gt 50000 ] || fail "the running yard looks like the start screen ($d pixels differ)"
+expect_different running "$work/shots/start.png" "the running yard looks like the start screen"
 
 step "Pause shows the paused text; Pause again resumes"
 key Pause
@@ -111,8 +119,7 @@ y=$(yellow_share "$work/shots/paused.png")
 awk -v y="$y" 'BEGIN { exit !(y > 0.005) }' || fail "no paused text in the middle (yellow share $y)"
 sleep 0.5
 shot paused-still
-d=$(differing "$work/shots/paused.png" "$work/shots/paused-still.png")
-[ "$d" -lt 50 ] || fail "the picture changed while paused ($d pixels)"
+expect_same paused-still "$work/shots/paused.png" "the picture changed while paused"
 key Pause
 sleep 0.8
 shot resumed
@@ -122,20 +129,17 @@ awk -v y="$y" 'BEGIN { exit !(y < 0.005) }' || fail "still paused after Pause ag
 step "F1 shows help, Space resumes"
 key F1
 shot help
-d=$(differing "$work/shots/help.png" "$game/sprites/help_screen.png")
-[ "$d" -lt 50 ] || fail "the help screen differs in $d pixels"
+expect_same help "$game/sprites/help_screen.png" "F1 did not show the help screen"
 key space
 sleep 0.5
 shot after-help
-d=$(differing "$work/shots/after-help.png" "$game/sprites/help_screen.png")
-[ "$d" -gt 50000 ] || fail "Space did not leave the help screen"
+expect_different after-help "$game/sprites/help_screen.png" "Space did not leave the help screen"
 
 step "keypad + and -, F5 back to the start screen"
 key KP_Add KP_Add KP_Subtract
 key F5
 shot new-game
-d=$(differing "$work/shots/new-game.png" "$game/sprites/1st_screen.png")
-[ "$d" -lt 50 ] || fail "F5 did not show the start screen ($d pixels differ)"
+expect_same new-game "$game/sprites/1st_screen.png" "F5 did not show the start screen"
 
 step "F7 opens the settings; the level goes up by two"
 key F7
