@@ -177,11 +177,12 @@ TEST(SoundFiles, EverySoundIsShortCleanAndAsLoudAsTheOthers) {
     // No click: the sound starts and ends at rest.
     EXPECT_LT(std::abs(L.FirstSample), 0.005) << Name;
     EXPECT_LT(std::abs(L.LastSample), 0.005) << Name;
-    // Audible, never clipped, and within a few decibels of each other.
-    EXPECT_GT(L.Peak, 0.3) << Name;
-    EXPECT_LT(L.Peak, 0.95) << Name;
-    EXPECT_GT(L.LoudRms, 0.15) << Name;
-    EXPECT_LT(L.LoudRms, 0.3) << Name;
+    // Audible, within a few decibels of each other, and with room for a few
+    // sounds at once before the mix clips.
+    EXPECT_GT(L.Peak, 0.15) << Name;
+    EXPECT_LE(L.Peak, 0.51) << Name;
+    EXPECT_GT(L.LoudRms, 0.075) << Name;
+    EXPECT_LT(L.LoudRms, 0.15) << Name;
   }
 }
 

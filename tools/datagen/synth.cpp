@@ -8,8 +8,9 @@
 
 namespace {
 constexpr double Pi = std::numbers::pi;
-constexpr double TargetLoudRms = 0.25;
-constexpr double PeakCeiling = 0.89; // about -1 dB
+// Half of full scale and below: several sounds of a busy moment mix without clipping.
+constexpr double TargetLoudRms = 0.125;
+constexpr double PeakCeiling = 0.5; // about -6 dB
 } // namespace
 
 double TNoise::Unit() {
