@@ -170,6 +170,16 @@ TEST_F(MainWindowTest, EscapeClosesTheWindowAndTheSettingsAreSaved) {
   EXPECT_NE(Stored("SoundOn", -999), -999);
 }
 
+TEST_F(MainWindowTest, ClosingTheWindowWhileTheGameRunsEndsTheLoop) {
+  QSignalSpy Closed(Main.get(), &TFrmMain::Closed);
+  // The close arrives between two passes, as the window's close button would.
+  QMetaObject::invokeMethod(Main.get(), [this] { Main->close(); }, Qt::QueuedConnection);
+  Press(vkSpace);
+  EXPECT_EQ(Game().TickCount, 1u);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Closed.count(), 1);
+}
+
 TEST_F(MainWindowTest, F8InvertsTheSoundSwitchOnlyWithAudio) {
   const bool Before = DM->UseSound;
   Press(vkF8);
@@ -217,13 +227,18 @@ TEST_F(StartUpTest, AStartScreenUnderItsSecondNameOfTheRightSizePasses) {
 }
 
 TEST_F(StartUpTest, AMissingPictureIsNamedAndTheProgramEnds) {
-  std::filesystem::remove(Dir.Path() + "/sprites/smoke/3.png");
-  Start();
-  EXPECT_TRUE(Main->EndRequested());
-  EXPECT_EQ(Main->Game, nullptr);
-  ASSERT_EQ(Messages.Shown.size(), 1u);
-  EXPECT_NE(Messages.Shown[0].Text.find("smoke/3.spr"), std::string::npos) << Messages.Shown[0].Text;
-  Press(vkSpace); // nothing to play, nothing happens
+  for (const std::string File : {"smoke/3", "1st_screen"}) {
+    WriteGameFolder(Dir.Path());
+    std::filesystem::remove(Dir.Path() + "/sprites/" + File + ".png");
+    Messages.Shown.clear();
+    Start();
+    EXPECT_TRUE(Main->EndRequested()) << File;
+    EXPECT_EQ(Main->Game, nullptr) << File;
+    ASSERT_EQ(Messages.Shown.size(), 1u) << File;
+    EXPECT_NE(Messages.Shown[0].Text.find(File + ".spr"), std::string::npos) << Messages.Shown[0].Text;
+    Press(vkSpace); // nothing to play, nothing happens
+    End();
+  }
 }
 
 TEST_F(StartUpTest, AStoredWindowPositionIsTakenAsItIs) {
