@@ -9,25 +9,25 @@
 
 TWavLevels ReadWavLevels(const std::string& Path) {
   TWavLevels L;
-  SDL_AudioSpec Spec;
+  SDL_AudioSpec Wav;
   Uint8* Buffer = nullptr;
   Uint32 Length = 0;
-  if (SDL_LoadWAV(Path.c_str(), &Spec, &Buffer, &Length) == nullptr) {
+  if (SDL_LoadWAV(Path.c_str(), &Wav, &Buffer, &Length) == nullptr) {
     L.Error = SDL_GetError();
     return L;
   }
   L.Loaded = true;
-  L.Format = Spec.format;
-  L.Channels = Spec.channels;
-  L.Frequency = Spec.freq;
-  if (Spec.format == AUDIO_S16LSB && Spec.channels == 1 && Length >= 2) {
+  L.Format = Wav.format;
+  L.Channels = Wav.channels;
+  L.Frequency = Wav.freq;
+  if (Wav.format == AUDIO_S16LSB && Wav.channels == 1 && Length >= 2) {
     std::vector<std::int16_t> Samples(Length / 2);
     std::memcpy(Samples.data(), Buffer, Samples.size() * 2);
     const auto Unit = [](std::int16_t S) { return S / 32768.0; };
-    L.Seconds = double(Samples.size()) / Spec.freq;
+    L.Seconds = double(Samples.size()) / Wav.freq;
     L.FirstSample = Unit(Samples.front());
     L.LastSample = Unit(Samples.back());
-    const std::size_t Window = static_cast<std::size_t>(Spec.freq / 20);
+    const std::size_t Window = static_cast<std::size_t>(Wav.freq / 20);
     double Sum = 0;
     for (std::size_t I = 0; I < Samples.size(); ++I) {
       const double V = Unit(Samples[I]);
