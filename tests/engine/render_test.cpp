@@ -5,16 +5,6 @@
 #include "support/yard.h"
 
 namespace {
-std::uint32_t Bgr(TRgba C) {
-  return static_cast<std::uint32_t>(C.R) | static_cast<std::uint32_t>(C.G) << 8 |
-         static_cast<std::uint32_t>(C.B) << 16;
-}
-
-bool IsYellow(std::uint32_t Bgr) {
-  const int R = Bgr & 0xFF, G = (Bgr >> 8) & 0xFF, B = (Bgr >> 16) & 0xFF;
-  return R > 200 && G > 200 && B < 80;
-}
-
 struct TBox {
   int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;
   bool Empty() const { return Right < 0; }

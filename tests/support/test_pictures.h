@@ -22,6 +22,18 @@ private:
 // Writes a PNG of one colour (RGBA, with alpha), creating the folders on the way.
 void WriteSolidPng(const std::string& Path, std::uint32_t Width, std::uint32_t Height, TRgba Colour);
 
+// A colour as the drawing layer reports it, 0x00BBGGRR.
+inline std::uint32_t Bgr(TRgba C) {
+  return static_cast<std::uint32_t>(C.R) | static_cast<std::uint32_t>(C.G) << 8 |
+         static_cast<std::uint32_t>(C.B) << 16;
+}
+
+// The game's text colour, within what anti-aliased letters leave of it.
+inline bool IsYellow(std::uint32_t Bgr) {
+  const std::uint32_t R = Bgr & 0xFF, G = (Bgr >> 8) & 0xFF, B = (Bgr >> 16) & 0xFF;
+  return R > 200 && G > 200 && B < 80;
+}
+
 // Every picture file of the game, relative to the folder "sprites".
 const std::vector<std::string>& AllSpriteFiles();
 

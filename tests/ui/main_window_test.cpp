@@ -15,11 +15,9 @@ protected:
   }
   TGame& Game() { return *Main->Game; }
   bool ShowsPausedText() {
-    for (int X = 280; X < 360; ++X) {
-      const std::uint32_t P = ShownPixel(*Main, X, 240);
-      if ((P & 0xFF) > 200 && ((P >> 8) & 0xFF) > 200 && ((P >> 16) & 0xFF) < 80)
+    for (int X = 280; X < 360; ++X)
+      if (IsYellow(ShownPixel(*Main, X, 240)))
         return true;
-    }
     return false;
   }
   const std::uint32_t StartScreen = Bgr(FixtureColour("1st_screen.png"));

@@ -22,11 +22,6 @@
 #include <vector>
 
 
-inline std::uint32_t Bgr(TRgba C) {
-  return static_cast<std::uint32_t>(C.R) | static_cast<std::uint32_t>(C.G) << 8 |
-         static_cast<std::uint32_t>(C.B) << 16;
-}
-
 // The colour of a pixel the main window shows, as 0x00BBGGRR.
 inline std::uint32_t ShownPixel(const TFrmMain& Frm, int X, int Y) {
   const QRgb P = Frm.ImageScr->Image().pixel(X, Y);
