@@ -9,6 +9,7 @@ struct TMessage {
   std::string Text;  // lines separated by "\r\n" or "\n"
   TMessageIcon Icon = TMessageIcon::None;
   bool OwnedByMainWindow = false;
+  friend bool operator==(const TMessage&, const TMessage&) = default;
 };
 
 // Shows the message with an OK button and waits until the player acknowledges it.

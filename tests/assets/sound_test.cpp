@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 namespace {
 struct TSampleFile {
@@ -45,6 +46,9 @@ void PlayCue(TSoundCue Cue, std::int32_t X) {
   case TSoundCue::Move: PlayMoveSound(X); return;
   }
 }
+
+// The player saw exactly this one message.
+std::vector<TMessage> OneMessage(const TMessage& M) { return {M}; }
 
 std::string AudioErrorText(const std::string& Message, std::int32_t Code) {
   return Message + "\r\n(Error code: " + std::to_string(Code) + ")";
@@ -197,12 +201,8 @@ TEST_F(SoundTest, ASoundFoundOnlyUnderItsSecondNameIsLoaded) {
 TEST_F(SoundTest, AMissingExplosionSoundIsReportedAndTheOthersMoveUp) {
   std::filesystem::remove(Sounds + "boom01.wav");
   TDM DM(nullptr, Sounds);
-  ASSERT_EQ(Messages.Shown.size(), 1u);
-  const TMessage& Message = Messages.Shown[0];
-  EXPECT_EQ(Message.Text, AudioErrorText("Error loading sample!", aeFileNotFound));
-  EXPECT_EQ(Message.Title, "");
-  EXPECT_EQ(Message.Icon, TMessageIcon::None);
-  EXPECT_TRUE(Message.OwnedByMainWindow);
+  EXPECT_EQ(Messages.Shown, OneMessage({"", AudioErrorText("Error loading sample!", aeFileNotFound),
+                                        TMessageIcon::None, true}));
 
   EXPECT_EQ(DM.SndBoom, -1);
   EXPECT_EQ(DM.SndFart, 0);
@@ -277,12 +277,8 @@ TEST_F(SoundTest, WithNoAudioDriverTheGameGoesOnInSilence) {
   TIniFile Ini(Dir.Path() + "/clankora.ini");
   Ini.WriteBool("Tinvell: 01h", "SoundOn", true);
   TDM DM(&Ini, Sounds);
-  ASSERT_EQ(Messages.Shown.size(), 1u);
-  const TMessage& Message = Messages.Shown[0];
-  EXPECT_EQ(Message.Text, AudioErrorText("Error initializing audio!", aeNoDriver));
-  EXPECT_EQ(Message.Title, "");
-  EXPECT_EQ(Message.Icon, TMessageIcon::None);
-  EXPECT_TRUE(Message.OwnedByMainWindow);
+  EXPECT_EQ(Messages.Shown, OneMessage({"", AudioErrorText("Error initializing audio!", aeNoDriver),
+                                        TMessageIcon::None, true}));
   ExpectSilentRun(DM, Messages);
 }
 
@@ -298,12 +294,8 @@ TEST_F(SoundTest, AWrongVersionGivesItsMessageThenSilence) {
   SetAudioVersionOverride(0x02030011);
   {
     TDM DM(nullptr, Sounds);
-    ASSERT_EQ(Messages.Shown.size(), 1u);
-    const TMessage& Message = Messages.Shown[0];
-    EXPECT_EQ(Message.Text, "An incorrect version of BASS.DLL was loaded");
-    EXPECT_EQ(Message.Title, "");
-    EXPECT_EQ(Message.Icon, TMessageIcon::Error);
-    EXPECT_FALSE(Message.OwnedByMainWindow);
+    EXPECT_EQ(Messages.Shown,
+              OneMessage({"", "An incorrect version of BASS.DLL was loaded", TMessageIcon::Error, false}));
     ExpectSilentRun(DM, Messages);
     // The output is open all the same, and stays silent.
     EXPECT_TRUE(Output.WaitForMoreFrames(44100 / 5));
