@@ -11,6 +11,9 @@
 #include <QPoint>
 
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 struct TPicture::TImpl {
   QImage Image;
@@ -24,6 +27,9 @@ struct TPicture::TImpl {
   std::optional<QRect> Clip;
   TDrawRecord* Recording = nullptr; // notes the drawing calls while set
   bool RecordingDraws = true;       // and draws them too
+  // The box a text may touch, by font size and text, from (0, 0): laying a
+  // text out costs more than the rest of a recording.
+  std::vector<std::pair<std::string, QRect>> TextBoxes;
 
   QPainter& Paint();
   QFont& CurrentFont();
@@ -31,4 +37,5 @@ struct TPicture::TImpl {
   const QImage& Finished();
   // Notes a call in the recording, if any; false when it must not draw.
   bool Note(const std::string& Call, const QRect& Touched);
+  QRect TextBox(const QString& Text);
 };
