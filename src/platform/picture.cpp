@@ -16,11 +16,17 @@ QString FromUtf8(const std::string& Text) {
 } // namespace
 
 QFont& TPicture::TImpl::CurrentFont() {
+  // The bold face is the one the game's screens are lettered in, installed
+  // with the game's packages; the default face is whatever the system offers.
+  const QString Family = FontBold ? QStringLiteral("DejaVu Sans") : QStringLiteral("Sans Serif");
   if (!Font) {
     Font.emplace();
     Font->setStyleHint(QFont::SansSerif);
-    Font->setFamily(QStringLiteral("Sans Serif"));
   }
+  if (Font->family() != Family)
+    Font->setFamily(Family);
+  if (Font->bold() != FontBold)
+    Font->setBold(FontBold);
   if (Font->pointSize() != FontPoints)
     Font->setPointSize(FontPoints);
   return *Font;
@@ -69,6 +75,43 @@ void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) 
   P.setPen(D->FontColor);
   P.drawText(QPoint(X, Y + Metrics.ascent()), S);
 }
+
+void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string& Text, std::uint32_t OutlineColor) {
+  const QFont& Font = D->CurrentFont();
+  const QString S = FromUtf8(Text);
+  const QFontMetrics Metrics(Font, &D->Image);
+  const QColor Outline = FromBgr(OutlineColor);
+  const TImpl::TTextKey Key{S, D->FontPoints, D->FontBold, D->FontColor.rgb(), Outline.rgb()};
+  auto Found = D->OutlinedTexts.find(Key);
+  if (Found == D->OutlinedTexts.end()) {
+    constexpr std::size_t Kept = 64; // plenty for a few counts that change now and then
+    if (D->OutlinedTexts.size() >= Kept)
+      D->OutlinedTexts.clear();
+    // The text drawn once at each of the eight neighbouring pixels in the
+    // outline's colour, then once in its own colour on top.
+    QImage Image(Metrics.horizontalAdvance(S) + 2, Metrics.height() + 2, QImage::Format_ARGB32_Premultiplied);
+    Image.fill(Qt::transparent);
+    QPainter P(&Image);
+    P.setRenderHint(QPainter::TextAntialiasing);
+    P.setFont(Font);
+    const QPoint Base(1, 1 + Metrics.ascent());
+    P.setPen(Outline);
+    for (int Dy = -1; Dy <= 1; ++Dy)
+      for (int Dx = -1; Dx <= 1; ++Dx)
+        if (Dx != 0 || Dy != 0)
+          P.drawText(Base + QPoint(Dx, Dy), S);
+    P.setPen(D->FontColor);
+    P.drawText(Base, S);
+    P.end();
+    Found = D->OutlinedTexts.emplace(Key, std::move(Image)).first;
+  }
+  QPainter& P = D->Paint();
+  if (!D->BrushClear)
+    P.fillRect(QRect(X, Y, Metrics.horizontalAdvance(S), Metrics.height()), Qt::white);
+  P.drawImage(QPoint(X - 1, Y - 1), Found->second);
+}
+
+void TPicture::SetFontBold(bool Bold) { D->FontBold = Bold; }
 
 std::int32_t TPicture::TextWidth(const std::string& Text) {
   return QFontMetrics(D->CurrentFont(), &D->Image).horizontalAdvance(FromUtf8(Text));

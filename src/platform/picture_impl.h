@@ -10,17 +10,24 @@
 #include <QPainter>
 #include <QPoint>
 
+#include <map>
 #include <optional>
+#include <tuple>
 
 struct TPicture::TImpl {
   QImage Image;
   QColor FontColor{Qt::black};
   int FontPoints = 8;
+  bool FontBold = false;
   QColor PenColor{Qt::black};
   bool BrushClear = false;
   QPoint PenPos;
   std::optional<QFont> Font; // made on first use: fonts need the application object
   std::optional<QPainter> Painter;
+  // Outlined texts drawn once and kept: the status line shows the same few
+  // texts frame after frame. Key: text, points, bold, font and outline colour.
+  using TTextKey = std::tuple<QString, int, bool, QRgb, QRgb>;
+  std::map<TTextKey, QImage> OutlinedTexts;
 
   QPainter& Paint();
   QFont& CurrentFont();
