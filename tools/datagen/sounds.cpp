@@ -37,7 +37,7 @@ TSignal Boom() {
     const double Fall = T < 0.12 ? 0 : Decay(T - 0.12, 0.3);
     const double Tick = N.Unit() < 0.01 * Fall ? N.White() * Fall : 0;
     const double Crackle = Debris.Step(Tick, 2600, 4);
-    S[I] = std::tanh(1.4 * (3.2 * Edge.Step(Snap, 5000) + 3.6 * Body + 0.25 * Thump + 6 * Crackle));
+    S[I] = std::tanh(3.2 * (3.2 * Edge.Step(Snap, 5000) + 3.6 * Body + 0.25 * Thump + 6 * Crackle));
   }
   Fade(S, 0.001, 0.15);
   return S;
