@@ -238,6 +238,17 @@ TEST_F(SoundBalance, AFootstepIsABrightClickApartFromTheLanding) {
   EXPECT_GE(Step.CentroidHz(), 2 * Placed.CentroidHz());
 }
 
+TEST_F(SoundBalance, CuesThatComeInGroupsLeaveRoomForThreeAtOnce) {
+  // Several things land in one tick and a chain of barrels goes off in one:
+  // up to three playbacks of one sound start together, in step, and add up.
+  for (const char* Name : {"placed01.wav", "boom01.wav"}) {
+    double Peak = 0;
+    for (double V : Samples(Name))
+      Peak = std::max(Peak, std::abs(V));
+    EXPECT_LT(3 * Peak, 1.0) << Name;
+  }
+}
+
 TEST_F(SoundBalance, NoTwoCuesShareOneColourAndTheFrequentOnesStandWellApart) {
   // Steps and landings come several a second, fart and blast on top of them:
   // each must be told from the other three by its colour alone.

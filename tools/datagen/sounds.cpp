@@ -179,11 +179,12 @@ TSignal Placed() {
   double Phase = 0;
   for (std::size_t I = 0; I < S.size(); ++I) {
     const double T = Time(I);
-    const double Hit = Soft.Step(N.White(), 2000) * Decay(T, 0.004);
-    const double Wood = 9 * (Knock.Step(Hit, 360, 5) + 0.5 * Knock2.Step(Hit, 650, 6));
+    const double Hit = Soft.Step(N.White(), 2000) * Decay(T, 0.008);
+    const double Wood = 9 * (Knock.Step(Hit, 360, 7) + 0.5 * Knock2.Step(Hit, 650, 8));
     Phase += 2 * Pi * (140 + 60 * Decay(T, 0.015)) / SampleRate;
     const double Weight = 0.12 * std::sin(Phase) * Decay(T, 0.03);
-    S[I] = (Wood + Weight) * std::min(1.0, T / 0.0025);
+    // Rounded off at the top: a soft knock, and several landing at once still fit.
+    S[I] = std::tanh(4 * (Wood + Weight)) * std::min(1.0, T / 0.004);
   }
   Fade(S, 0.002, 0.05);
   return S;
@@ -212,13 +213,13 @@ TSignal Step() {
   TBandPass Tick;
   const double Partials[] = {2350, 3870, 5610, 7340};
   const double Gains[] = {1.0, 0.7, 0.45, 0.25};
-  const double Taus[] = {0.022, 0.014, 0.009, 0.006};
+  const double Taus[] = {0.03, 0.02, 0.012, 0.008};
   for (std::size_t I = 0; I < S.size(); ++I) {
     const double T = Time(I);
     double Ring = 0;
     for (int K = 0; K < 4; ++K)
       Ring += Gains[K] * std::sin(2 * Pi * Partials[K] * T + K) * Decay(T, Taus[K]);
-    const double Click = 2.5 * Tick.Step(N.White(), 4000, 0.8) * Decay(T, 0.003);
+    const double Click = 1.8 * Tick.Step(N.White(), 4000, 0.8) * Decay(T, 0.003);
     S[I] = (Click + Ring) * std::min(1.0, T / 0.0004);
   }
   Fade(S, 0.0005, 0.03);
@@ -238,7 +239,7 @@ void MakeSounds(const std::string& Dir, std::ostream& Report) {
   const TSound Sounds[] = {
       {"boom01.wav", Boom, 1.2},         {"fart01.wav", Fart, 0},    {"getbomb01.wav", GetBomb, 0},
       {"glassbreak01.wav", GlassBreak, 0}, {"ouch01.wav", Ouch, 0}, {"pick01.wav", Pick, -1},
-      {"placed01.wav", Placed, -2.5},  {"spring01.wav", Spring, 0}, {"step01.wav", Step, 0},
+      {"placed01.wav", Placed, -2.5},  {"spring01.wav", Spring, 0}, {"step01.wav", Step, -3.5},
   };
   for (const auto& [Name, Make, TrimDb] : Sounds) {
     TSignal S = Make();
