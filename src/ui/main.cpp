@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
   // Released in the reverse order of their making; each saves its settings as it goes.
   Main->Settings = nullptr;
   Settings.reset();
-  Main->SoundOnAtEnd = DM->UseSound;
+  Main->SoundOnAtEnd = DM->UseSoundToSave();
   Main->DM = nullptr;
   DM.reset();
   Main.reset();
