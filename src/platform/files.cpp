@@ -125,7 +125,10 @@ std::string ChangeFileExt(const std::string& Path, const std::string& NewExt) {
 }
 
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt) {
-  if (FileExists(Path))
+  // Anything by that name counts, a folder or a broken link too: the player
+  // is then told what is wrong with it, not that the other name is missing.
+  std::error_code Error;
+  if (fs::symlink_status(Path, Error).type() != fs::file_type::not_found && !Error)
     return Path;
   return ChangeFileExt(Path, AlternativeExt);
 }

@@ -14,8 +14,10 @@ std::int64_t FileSize(const std::string& Path);
 // by NewExt, which includes its dot; a name without extension gets NewExt added.
 std::string ChangeFileExt(const std::string& Path, const std::string& NewExt);
 
-// The name as given when a file of that name exists, otherwise the same path
-// with the other extension: every data file of the game has a second name.
+// The name as given when anything of that name exists (also a folder or a
+// broken link, which the loader then refuses by this name), otherwise the
+// same path with the other extension: every data file of the game has a
+// second name.
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt);
 
 // Full path of the running executable, and its folder without a trailing '/'.

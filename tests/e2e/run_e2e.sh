@@ -96,9 +96,11 @@ text_pixels_kept() { # BEFORE AFTER: how many text pixels of BEFORE are text pix
     count_white "$work/mask-a.png" "$work/mask-b.png" -compose multiply -composite
 }
 
-wait_exit() { # SECONDS
+game_status=""
+wait_exit() { # SECONDS; the program's exit code is then in game_status
   for _ in $(seq 1 $(($1 * 10))); do
-    kill -0 "$game_pid" 2>/dev/null || { wait "$game_pid" 2>/dev/null || true; game_pid=""; return 0; }
+    kill -0 "$game_pid" 2>/dev/null || {
+      game_status=0; wait "$game_pid" 2>/dev/null || game_status=$?; game_pid=""; return 0; }
     sleep 0.1
   done
   return 1
@@ -165,6 +167,7 @@ xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the se
 step "Escape ends the program and the settings are saved"
 key Escape
 wait_exit 10 || fail "the program did not end on Escape"
+[ "$game_status" -eq 0 ] || fail "Escape ended the program with exit code $game_status"
 ini="$game/clankora.ini"
 [ -f "$ini" ] || fail "no settings file was written"
 grep -qx 'StartLevel=7' "$ini" || { cat "$ini"; fail "the start level was not saved as 7"; }
@@ -183,6 +186,33 @@ kill -TERM "$game_pid"
 wait_exit 10 || fail "the program ignored SIGTERM"
 grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
 
+step "SIGHUP (the terminal closed) closes the game and keeps the settings"
+sed -i -e 's/^StartLevel=.*/StartLevel=6/' -e '/^Top=/d' "$ini"
+start_game "$game"
+win=$(find_window '^Clankora!$') || fail "the main window did not open again"
+kill -HUP "$game_pid"
+wait_exit 10 || fail "the program ignored SIGHUP"
+[ "$game_status" -eq 0 ] || fail "the program ended with exit code $game_status on SIGHUP"
+grep -qx 'StartLevel=6' "$ini" && grep -q '^Top=' "$ini" || fail "the settings were not written on SIGHUP"
+
+step "a lost display ends the game, and the settings are saved first"
+lost="$work/lost"
+install_game "$lost"
+printf '[Tinvell: 01h]\nStartLevel=4\n' > "$lost/clankora.ini"
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then lost_display=":$n"; break; fi
+done
+Xvfb "$lost_display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+lost_xvfb=$!
+for _ in $(seq 1 50); do DISPLAY=$lost_display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$lost_display start_game "$lost"
+DISPLAY=$lost_display find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; fail "the window did not open on the second display"; }
+kill "$lost_xvfb"
+wait "$lost_xvfb" 2>/dev/null || true
+wait_exit 10 || fail "the program did not end when its display went away"
+grep -q '^TrashGeneratorAlgorythmIndex=' "$lost/clankora.ini" && grep -q '^SoundOn=' "$lost/clankora.ini" &&
+  grep -qx 'StartLevel=4' "$lost/clankora.ini" || { cat "$lost/clankora.ini"; fail "the settings were not saved when the display went away"; }
+
 # --- Damaged files --------------------------------------------------------
 step "a start screen of the wrong size: the message, then the end"
 bad="$work/bad"
@@ -195,6 +225,7 @@ shot damaged
 xdotool search --onlyvisible --name '^Clankora!$' >/dev/null 2>&1 && fail "the game window opened with damaged files"
 xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
+[ "$game_status" -eq 1 ] || fail "damaged files ended the program with exit code $game_status, not 1"
 
 # --- How fast ---------------------------------------------------------------
 step "measuring: start to first picture, main-loop passes per second"
