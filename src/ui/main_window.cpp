@@ -10,6 +10,7 @@
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
+#include "ui/view_scale.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -55,7 +56,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
-  setFixedSize(ImageScr->size());
+  LoadView();
   Game->Init(FirstLevel);
   Game->Render();
   ImageScr->move(0, 0);
@@ -87,9 +88,10 @@ void TFrmMain::FormDestroy() {
   if (!IniF)
     return;
   try {
-    IniF->WriteInteger(AppTitle, "Top", y());
-    IniF->WriteInteger(AppTitle, "Left", x());
+    IniF->WriteInteger(AppTitle, "Top", WindowedPos().y());
+    IniF->WriteInteger(AppTitle, "Left", WindowedPos().x());
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
+    SaveView();
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
@@ -181,6 +183,15 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
   case vkF8:
     if (DM != nullptr && DM->CanChangeUseSound)
       DM->UseSound = !DM->UseSound;
+    break;
+  case vkF11:
+    SetFullScreen(!FullScreenOn);
+    break;
+  case kcZoomIn:
+  case kcZoomOut:
+    // Full screen always shows the largest picture that fits.
+    if (!FullScreenOn)
+      SetZoom(SteppedZoom(WindowZoom, Key == kcZoomIn ? 1 : -1));
     break;
   default:
     break;
