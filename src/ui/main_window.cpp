@@ -2,6 +2,7 @@
 
 #include "assets/sound.h"
 #include "engine/game.h"
+#include "platform/app_paths.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/keys.h"
@@ -21,7 +22,10 @@ constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
 } // namespace
 
-TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
+TAppFiles ProgramFiles() {
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  return {FindDataDir(Env), SettingsPath(Env)};
+}
 
 TFrmMain::TFrmMain(const TAppFiles& Files) {
   setWindowTitle(QString::fromStdString(GameCaption));
