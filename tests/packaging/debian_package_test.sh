@@ -32,6 +32,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture is '$(field Architecture)'"
 field Description | head -n 1 | grep -q 'robot' || fail "the description does not say what the game is"
 [ "$(field Description | wc -l)" -gt 1 ] || fail "the description has no long text"
+long=$(field Description | awk 'length > 80')
+[ -z "$long" ] || fail "description lines longer than 80 columns: $long"
 # Every library the program needs is a dependency, found from the program itself.
 depends=$(field Depends)
 depends_names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/^ *//; s/[ :].*//')
