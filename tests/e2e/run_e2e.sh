@@ -110,6 +110,10 @@ install_game "$game"
 start_game "$game"
 win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open"; }
 
+step "the desktop knows the window as clankora and has its icon"
+xprop -id "$win" WM_CLASS | grep -q '"clankora", "clankora"' || { xprop -id "$win" WM_CLASS; fail "the window class is not clankora"; }
+xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window carries no 16-pixel icon"
+
 step "start screen"
 sleep 0.5
 shot start
