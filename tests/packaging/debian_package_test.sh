@@ -30,9 +30,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "version is '$(field Version)', not $version"
 [ "$(field Section)" = games ] || fail "section is '$(field Section)'"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture is '$(field Architecture)'"
-field Description | head -n 1 | grep -q 'robot' || fail "the description does not say what the game is"
-[ "$(field Description | wc -l)" -gt 1 ] || fail "the description has no long text"
-long=$(field Description | awk 'length > 80')
+description=$(field Description)
+[[ "${description%%$'\n'*}" == *robot* ]] || fail "the description does not say what the game is"
+[ "$(echo "$description" | wc -l)" -gt 1 ] || fail "the description has no long text"
+long=$(echo "$description" | awk 'length > 80')
 [ -z "$long" ] || fail "description lines longer than 80 columns: $long"
 # Every library the program needs is a dependency, found from the program itself.
 depends=$(field Depends)
@@ -56,7 +57,7 @@ for f in 1st_screen.png about_screen.png help_screen.png robot/walk_right/robot_
   expect_file "/usr/share/clankora/sprites/$f"
 done
 expect_file /usr/share/clankora/sounds/boom01.wav
-expect_file /usr/share/applications/org.clankora.clankora.desktop
+expect_file /usr/share/applications/clankora.desktop
 expect_file /usr/share/metainfo/org.clankora.clankora.metainfo.xml
 expect_file /usr/share/man/man6/clankora.6.gz
 for n in 16 24 32 48 64 128 256 512; do expect_file "/usr/share/icons/hicolor/${n}x${n}/apps/clankora.png"; done

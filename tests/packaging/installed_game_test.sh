@@ -17,7 +17,7 @@ prefix="$work/prefix"
 step "cmake --install into a temporary prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "the install failed"; }
 for f in "$games/clankora" share/clankora/sprites/1st_screen.png share/clankora/sounds/boom01.wav \
-         share/applications/org.clankora.clankora.desktop share/metainfo/org.clankora.clankora.metainfo.xml \
+         share/applications/clankora.desktop share/metainfo/org.clankora.clankora.metainfo.xml \
          share/man/man6/clankora.6.gz share/icons/hicolor/48x48/apps/clankora.png; do
   [ -f "$prefix/$f" ] || fail "$f was not installed"
 done

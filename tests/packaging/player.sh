@@ -9,9 +9,11 @@ compare=/usr/bin/compare
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "-- $*"; }
 
+# Waits for both to end: an X server still shutting down removes its socket
+# files, which may by then be those of the next test's server of the same number.
 stop_player() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$game_pid" ] && { kill "$game_pid" 2>/dev/null; wait "$game_pid" 2>/dev/null; } || true
+  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; } || true
   game_pid="" xvfb_pid=""
 }
 
@@ -24,7 +26,8 @@ start_display() {
   for _ in $(seq 1 100); do [ -s "$fd_file" ] && break; sleep 0.1; done
   [ -s "$fd_file" ] || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$fd_file")"
-  for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "no display at $DISPLAY"
 }
 
 # The player: "nobody" when the tests run as root (root may write anywhere,
