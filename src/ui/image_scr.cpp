@@ -3,6 +3,7 @@
 #include "platform/picture_impl.h"
 #include "ui/view_scale.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cstring>
@@ -110,17 +111,43 @@ const QImage& TImageScr::ShownImage() {
   return Scaled;
 }
 
+void TImageScr::CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Rects) {
+  const QImage& Source = Picture.Impl().Finished();
+  if (Source.size() != Kept.size() || Source.format() != Kept.format()) {
+    CopyFrom(Picture);
+    return;
+  }
+  const QRect Bounds = Kept.rect();
+  for (const TPictureRect& R : Rects) {
+    const QRect Part = QRect(R.X, R.Y, R.W, R.H) & Bounds;
+    if (Part.isEmpty())
+      continue;
+    const auto Offset = static_cast<std::size_t>(Part.x()) * 4;
+    const auto Bytes = static_cast<std::size_t>(Part.width()) * 4;
+    for (int Y = Part.top(); Y <= Part.bottom(); ++Y)
+      std::memcpy(Kept.scanLine(Y) + Offset, Source.constScanLine(Y) + Offset, Bytes);
+    PictureChanged(Part);
+  }
+}
+
 void TImageScr::paintEvent(QPaintEvent* Event) {
-  (void)Event;
   QPainter P(this);
   P.setCompositionMode(QPainter::CompositionMode_Source);
   const QImage& Shown = ShownImage();
-  const QRectF Target(QPointF(0, 0), Shown.deviceIndependentSize());
+  const double R = Shown.devicePixelRatio();
+  const QRectF Picture(QPointF(0, 0), Shown.deviceIndependentSize());
+  // Only the parts asked for: a few cells while the game runs. Each takes one
+  // screen pixel for each pixel of Shown: no scaling happens here.
+  for (const QRect& Part : Event->region()) {
+    const QRectF Target = QRectF(Part) & Picture;
+    if (!Target.isEmpty())
+      P.drawImage(Target, Shown, QRectF(Target.topLeft() * R, Target.size() * R));
+  }
   // A screen of fractional ratio may leave a sliver of a unit beside the picture.
-  if (Target.width() < width() || Target.height() < height())
-    P.fillRect(rect(), Qt::black);
-  // One screen pixel for each pixel of Shown: no scaling happens here.
-  P.drawImage(Target, Shown);
+  if (Picture.width() < width())
+    P.fillRect(QRectF(Picture.width(), 0, width() - Picture.width(), height()), Qt::black);
+  if (Picture.height() < height())
+    P.fillRect(QRectF(0, Picture.height(), width(), height() - Picture.height()), Qt::black);
   if (!Painted) {
     Painted = true;
     emit FirstPainted();

@@ -4,7 +4,10 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <vector>
+
 class TPicture;
+struct TPictureRect;
 
 // The picture control of the main window: it keeps the last picture copied
 // into it and repaints itself from that copy whenever the window asks. Zoomed,
@@ -18,6 +21,9 @@ public:
   void SetPictureSize(int Width, int Height);
   // Copies the whole picture in at (0, 0).
   void CopyFrom(TPicture& Picture);
+  // Copies only these rectangles of the picture, each to the same place, and
+  // repaints only them.
+  void CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Rects);
   const QImage& Image() const { return Kept; }
 
   // Shows the picture at Zoom screen pixels per pixel on a screen with that

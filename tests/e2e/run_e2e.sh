@@ -202,10 +202,18 @@ xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
 
 # --- How fast ---------------------------------------------------------------
-step "measuring: start to first picture, main-loop passes per second"
-(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 3 2>/dev/null) \
+step "measuring: start to first picture, the main loop's pace, processor use"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 4 2>/dev/null) \
   | tee "$work/measure.txt"
 grep -q 'passes per second' "$work/measure.txt" || fail "the measuring run printed nothing"
+cpu=$(sed -n 's/^cpu: \([0-9.]*\) % of one core while playing.*/\1/p' "$work/measure.txt")
+[ -n "$cpu" ] || fail "the measuring run printed no processor use while playing"
+# E2E_CPU_LIMIT (percent of one core) is set for the ordinary build only: a
+# sanitizer build is many times slower. The bound is loose for a shared machine.
+if [ -n "${E2E_CPU_LIMIT:-}" ]; then
+  awk -v c="$cpu" -v l="$E2E_CPU_LIMIT" 'BEGIN { exit !(c <= l) }' ||
+    fail "the game used $cpu % of a core while playing (more than $E2E_CPU_LIMIT %)"
+fi
 
 # --- A full-HD screen: zoom and full screen ---------------------------------
 step "a 1920 x 1080 screen: the first start takes the largest zoom that fits, 2x"
