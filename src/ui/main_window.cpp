@@ -1,7 +1,9 @@
 #include "ui/main_window.h"
 
 #include "assets/sound.h"
+#include "engine/changes.h"
 #include "engine/game.h"
+#include "platform/app_paths.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/keys.h"
@@ -10,6 +12,7 @@
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
+#include "ui/view_scale.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -21,9 +24,12 @@ constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
 } // namespace
 
-TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
+TAppFiles ProgramFiles() {
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  return {FindDataDir(Env), SettingsPath(Env)};
+}
 
-TFrmMain::TFrmMain(const TAppFiles& Files) {
+TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
   setAttribute(Qt::WA_DeleteOnClose, false);
   ImageScr = new TImageScr(this);
@@ -55,7 +61,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
-  setFixedSize(ImageScr->size());
+  LoadView();
   Game->Init(FirstLevel);
   Game->Render();
   ImageScr->move(0, 0);
@@ -87,9 +93,10 @@ void TFrmMain::FormDestroy() {
   if (!IniF)
     return;
   try {
-    IniF->WriteInteger(AppTitle, "Top", y());
-    IniF->WriteInteger(AppTitle, "Left", x());
+    IniF->WriteInteger(AppTitle, "Top", WindowedPos().y());
+    IniF->WriteInteger(AppTitle, "Left", WindowedPos().x());
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
+    SaveView();
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
@@ -182,6 +189,15 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
     if (DM != nullptr && DM->CanChangeUseSound)
       DM->UseSound = !DM->UseSound;
     break;
+  case vkF11:
+    SetFullScreen(!FullScreenOn);
+    break;
+  case kcZoomIn:
+  case kcZoomOut:
+    // Full screen always shows the largest picture that fits.
+    if (!FullScreenOn)
+      SetZoom(SteppedZoom(WindowZoom, Key == kcZoomIn ? 1 : -1));
+    break;
   default:
     break;
   }
@@ -191,16 +207,36 @@ void TFrmMain::RunMainLoop() {
   TGame& G = *Game;
   G.Paused = false;
   InfoScreenShown = false;
+  Pacer.StartRun();
+  Watch->Reset(G);
   while (!G.Paused) {
+    if (Pacer.OnPass)
+      Pacer.OnPass();
     G.AITurn();
-    G.Render();
-    CopyToScreen();
+    const bool Drew = CopyChangesToScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ++LoopPasses;
+    Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
+    // A pass that changed something may be followed by one that changes more
+    // in the same millisecond; after one that changed nothing, the loop rests.
+    if (G.Paused || Watch->Changed(G))
+      continue;
+    if (G.Stopped)
+      Pacer.WaitForEvent();
+    else
+      Pacer.WaitForNextMs(G.CurrentTime);
   }
 }
 
 void TFrmMain::CopyToScreen() { ImageScr->CopyFrom(*Game->Scr); }
+
+bool TFrmMain::CopyChangesToScreen() {
+  const std::vector<TPictureRect>& Changed = Game->RenderChanges();
+  if (Changed.empty())
+    return false;
+  ImageScr->CopyRects(*Game->Scr, Changed);
+  return true;
+}
 
 void TFrmMain::ShowPausedState() {
   Game->Render();
