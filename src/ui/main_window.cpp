@@ -9,6 +9,7 @@
 #include "platform/message_box_qt.h"
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
+#include "ui/pad_input.h"
 #include "ui/settings_dialog.h"
 
 #include <QCloseEvent>
@@ -29,6 +30,8 @@ TFrmMain::TFrmMain(const TAppFiles& Files) {
   ImageScr = new TImageScr(this);
   SetMessageOwnerWindow(this);
   FormCreate(Files);
+  if (Game)
+    PadInput = std::make_unique<TPadInput>(*this);
 }
 
 TFrmMain::~TFrmMain() {
@@ -195,6 +198,7 @@ void TFrmMain::RunMainLoop() {
     G.AITurn();
     G.Render();
     CopyToScreen();
+    PadInput->Poll();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ++LoopPasses;
   }

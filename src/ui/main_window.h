@@ -13,6 +13,7 @@ class TFrmSettings;
 class TGame;
 class TImageScr;
 class TIniFile;
+class TPadInput;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
 // While the game runs, the main loop runs inside the Space key's handling.
@@ -67,4 +68,5 @@ private:
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
+  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
 };

@@ -5,60 +5,17 @@
 #include "platform/keys.h"
 #include "support/test_audio.h"
 #include "support/test_game.h"
+#include "support/virtual_pad.h"
 
 #include <SDL.h>
 
 #include <csignal>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
 using TKeys = std::vector<std::uint32_t>;
-
-// A pad of the standard layout, made by SDL on request: the test plugs it in,
-// presses its buttons, leans its stick and pulls it out again.
-class TVirtualPad {
-public:
-  explicit TVirtualPad(Uint16 Type = SDL_JOYSTICK_TYPE_GAMECONTROLLER) {
-    SDL_VirtualJoystickDesc Desc{};
-    Desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    Desc.type = Type;
-    Desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    Desc.nbuttons = SDL_CONTROLLER_BUTTON_DPAD_RIGHT + 1;
-    Desc.button_mask = (1u << Desc.nbuttons) - 1;
-    Desc.axis_mask = (1u << Desc.naxes) - 1;
-    Desc.name = "Test pad";
-    const int Index = SDL_JoystickAttachVirtualEx(&Desc);
-    EXPECT_GE(Index, 0) << SDL_GetError();
-    Joystick = SDL_JoystickOpen(Index);
-    EXPECT_NE(Joystick, nullptr) << SDL_GetError();
-  }
-  ~TVirtualPad() { Unplug(); }
-  TVirtualPad(const TVirtualPad&) = delete;
-  TVirtualPad& operator=(const TVirtualPad&) = delete;
-
-  void Press(SDL_GameControllerButton Button) { SDL_JoystickSetVirtualButton(Joystick, Button, 1); }
-  void Release(SDL_GameControllerButton Button) { SDL_JoystickSetVirtualButton(Joystick, Button, 0); }
-  void Lean(SDL_GameControllerAxis Axis, Sint16 Value) { SDL_JoystickSetVirtualAxis(Joystick, Axis, Value); }
-
-  void Unplug() {
-    if (Joystick == nullptr)
-      return;
-    // When SDL's joysticks end, so do their virtual pads.
-    if (SDL_WasInit(SDL_INIT_JOYSTICK) == 0) {
-      Joystick = nullptr;
-      return;
-    }
-    const SDL_JoystickID Id = SDL_JoystickInstanceID(Joystick);
-    SDL_JoystickClose(Joystick);
-    Joystick = nullptr;
-    for (int I = 0; I < SDL_NumJoysticks(); ++I)
-      if (SDL_JoystickGetDeviceInstanceID(I) == Id)
-        SDL_JoystickDetachVirtual(I);
-  }
-
-private:
-  SDL_Joystick* Joystick = nullptr;
-};
 
 // Pads of the machine the tests run on are counted out. The clock is the
 // test's, so repeats come when it says.
