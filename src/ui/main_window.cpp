@@ -1,7 +1,9 @@
 #include "ui/main_window.h"
 
 #include "assets/sound.h"
+#include "engine/changes.h"
 #include "engine/game.h"
+#include "platform/app_paths.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/keys.h"
@@ -22,16 +24,21 @@ constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
 } // namespace
 
-TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
+TAppFiles ProgramFiles() {
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  return {FindDataDir(Env), SettingsPath(Env)};
+}
 
-TFrmMain::TFrmMain(const TAppFiles& Files) {
+TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
   setAttribute(Qt::WA_DeleteOnClose, false);
   ImageScr = new TImageScr(this);
   SetMessageOwnerWindow(this);
   FormCreate(Files);
-  if (Game)
+  if (Game) {
     PadInput = std::make_unique<TPadInput>(*this);
+    Pacer.OnPass = [this] { PadInput->Poll(); };
+  }
 }
 
 TFrmMain::~TFrmMain() {
@@ -194,17 +201,36 @@ void TFrmMain::RunMainLoop() {
   TGame& G = *Game;
   G.Paused = false;
   InfoScreenShown = false;
+  Pacer.StartRun();
+  Watch->Reset(G);
   while (!G.Paused) {
+    if (Pacer.OnPass)
+      Pacer.OnPass();
     G.AITurn();
-    G.Render();
-    CopyToScreen();
-    PadInput->Poll();
+    const bool Drew = CopyChangesToScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ++LoopPasses;
+    Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
+    // A pass that changed something may be followed by one that changes more
+    // in the same millisecond; after one that changed nothing, the loop rests.
+    if (G.Paused || Watch->Changed(G))
+      continue;
+    if (G.Stopped)
+      Pacer.WaitForEvent();
+    else
+      Pacer.WaitForNextMs(G.CurrentTime);
   }
 }
 
 void TFrmMain::CopyToScreen() { ImageScr->CopyFrom(*Game->Scr); }
+
+bool TFrmMain::CopyChangesToScreen() {
+  const std::vector<TPictureRect>& Changed = Game->RenderChanges();
+  if (Changed.empty())
+    return false;
+  ImageScr->CopyRects(*Game->Scr, Changed);
+  return true;
+}
 
 void TFrmMain::ShowPausedState() {
   Game->Render();
