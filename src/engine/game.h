@@ -29,6 +29,7 @@ public:
   bool SLIProcessed = false;                  // the bomb here is blasting right now
   bool PlacedSounded = false;                 // the landing cue has played for what rests here
   bool PastedByRobot = false;                 // the robot once placed a bomb here
+  bool ToolUnderRobot = false;                // the robot's picture covers a tool the truck brought
 };
 
 // The yard: 20 columns by 15 rows, column 1 on the left, row 1 at the top.
@@ -160,6 +161,7 @@ private:
   bool IsRobotCell(std::uint32_t X, std::uint32_t Y) const;
   bool IsRobotUpperCell(std::uint32_t X, std::uint32_t Y) const;
   void KeepRobotMark(TGGCell& C, std::uint32_t X, std::uint32_t Y);
+  bool HoldsTool(const TGGCell& C) const;
 
   // The truck.
   std::uint32_t FindColumnTop(std::uint32_t X) const;
