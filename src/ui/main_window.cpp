@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QShowEvent>
 
 namespace {
 constexpr std::int32_t StartScreenSize = 24257;
@@ -221,7 +222,10 @@ void TFrmMain::ShowAboutScreen() { ShowInfoScreen(&TGame::DrawAboutScreen, 2); }
 
 void TFrmMain::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
-  FormShow();
+  // Only a real showing redraws: the window system's own show events (a window
+  // restored from minimised) find the picture as it was left.
+  if (!Event->spontaneous())
+    FormShow();
 }
 
 void TFrmMain::FormShow() {

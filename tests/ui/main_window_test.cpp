@@ -97,6 +97,29 @@ TEST_F(MainWindowTest, ShownAgainItShowsTheScreenItShowedLast) {
   EXPECT_TRUE(ShowsPausedText());
 }
 
+// Coming back from the task bar is no new showing: the picture stays as it was.
+TEST_F(MainWindowTest, RestoredFromMinimisedItKeepsItsPicture) {
+  const auto MinimiseAndRestore = [this] {
+    Main->setWindowState(Qt::WindowMinimized);
+    Dispatch();
+    Main->setWindowState(Qt::WindowNoState);
+    Dispatch();
+  };
+  Press(vkF1);
+  MinimiseAndRestore();
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), HelpScreen) << "help before the first game";
+  EXPECT_EQ(Main->ScreenIndex(), 1);
+
+  // F7 during play stops the game on its last frame, with no paused text.
+  Post(vkF7);
+  Press(vkSpace);
+  ASSERT_TRUE(Game().Paused);
+  ASSERT_FALSE(ShowsPausedText());
+  MinimiseAndRestore();
+  EXPECT_FALSE(ShowsPausedText());
+  EXPECT_EQ(ShownPixel(*Main, 5, 5), Back);
+}
+
 TEST_F(MainWindowTest, ArrowsMoveTheRobotOnlyWhileTheGameRuns) {
   TRobot& Robot = *Game().Robot;
   Press(vkLeft);
