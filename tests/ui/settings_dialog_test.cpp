@@ -149,20 +149,53 @@ TEST_F(SettingsDialogTest, ShowingTheDialogRefreshesTheBoxFromTheSoundSwitch) {
   EXPECT_FALSE(Settings->CBUseSound->isChecked());
 }
 
-TEST_F(SettingsDialogTest, ATypedLevelIsBroughtIntoRangeWhenTheFieldLosesFocus) {
+// The player types into the level field, then leaves it with Tab.
+TEST_F(SettingsDialogTest, ATypedLevelCountsAtOnceAndIsBroughtIntoRangeOnLeaving) {
   Start();
   OpenDialog();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Settings.get()));
   QSpinBox* Field = Settings->SEStartLevel;
   struct TCase {
     const char* Typed;
-    std::int32_t WhileTyping, AfterLeaving;
+    const char* Shown;           // the field's text while the focus is still in it
+    std::int32_t WhileTyping;    // the game's start level by then
+    std::int32_t AfterLeaving;
   };
-  for (const TCase C : {TCase{"0", 0, 1}, TCase{"42", 42, 10}, TCase{"7", 7, 7}, TCase{"", 1, 1}}) {
-    Field->findChild<QLineEdit*>()->setText(QString::fromLatin1(C.Typed));
-    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.WhileTyping)) << C.Typed;
-    QFocusEvent Leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(Field, &Leave);
-    EXPECT_EQ(Settings->LevelValue(), C.AfterLeaving) << C.Typed;
-    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.AfterLeaving)) << C.Typed;
+  const TCase Cases[] = {
+      {"12", "12", 12, 10},
+      {"0", "0", 0, 1},
+      {"", "", 1, 1},
+      {"9", "9", 9, 9},
+      {"4x", "4", 4, 4},                          // a letter is refused as it is typed
+      {"99999999999", "999999999", 999999999, 10}, // so is a digit past the largest number
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    Field->setFocus();
+    ASSERT_TRUE(Field->hasFocus());
+    QTest::keyClick(Field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Field, Qt::Key_Backspace);
+    QTest::keyClicks(Field, QString::fromLatin1(C.Typed));
+    EXPECT_EQ(Field->text().toStdString(), C.Shown);
+    EXPECT_EQ(static_cast<std::int32_t>(Game().StartHardnessLevel), C.WhileTyping);
+    QTest::keyClick(Field, Qt::Key_Tab);
+    ASSERT_FALSE(Field->hasFocus());
+    EXPECT_EQ(Field->text().toStdString(), std::to_string(C.AfterLeaving));
+    EXPECT_EQ(Settings->LevelValue(), C.AfterLeaving);
+    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.AfterLeaving));
   }
+}
+
+TEST_F(SettingsDialogTest, ALevelTypedAboveTenAndConfirmedWithEnterStartsTheGameAtTen) {
+  Start();
+  OpenDialog();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Settings.get()));
+  Settings->SEStartLevel->setFocus();
+  QTest::keyClick(Settings->SEStartLevel, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(Settings->SEStartLevel, QStringLiteral("12"));
+  QTest::keyClick(Settings->SEStartLevel, Qt::Key_Return);
+  EXPECT_FALSE(Settings->isVisible());
+  EXPECT_EQ(Game().HardnessLevel, 10u);
+  EXPECT_EQ(Game().StartHardnessLevel, 10u);
+  EXPECT_EQ(Settings->LevelValue(), 10);
 }
