@@ -10,11 +10,13 @@
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
+#include "ui/window_place.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QShowEvent>
+#include <QWindow>
 
 namespace {
 constexpr std::int32_t StartScreenSize = 24257;
@@ -40,12 +42,12 @@ TFrmMain::~TFrmMain() {
 void TFrmMain::FormCreate(const TAppFiles& Files) {
   AppPath = Files.Dir;
   IniF = std::make_unique<TIniFile>(Files.IniPath);
-  // A stored position is taken as it is; without one the window system places the window.
+  // The stored position is taken when the window is first shown; without one the window system places it.
   std::int32_t Top = 0, Left = 0;
-  const bool HasTop = ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top);
-  const bool HasLeft = ParseIniInteger(IniF->ReadString(AppTitle, "Left", {}), Left);
-  if (HasTop || HasLeft)
-    move(HasLeft ? Left : x(), HasTop ? Top : y());
+  if (ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top))
+    StoredTop = Top;
+  if (ParseIniInteger(IniF->ReadString(AppTitle, "Left", {}), Left))
+    StoredLeft = Left;
 
   try {
     Game = std::make_unique<TGame>(AppPath + "/sprites/");
@@ -88,8 +90,11 @@ void TFrmMain::FormDestroy() {
   if (!IniF)
     return;
   try {
-    IniF->WriteInteger(AppTitle, "Top", y());
-    IniF->WriteInteger(AppTitle, "Left", x());
+    // A window that never came on screen has no place of its own: the stored one stays.
+    if (Shown) {
+      IniF->WriteInteger(AppTitle, "Top", y());
+      IniF->WriteInteger(AppTitle, "Left", x());
+    }
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
@@ -224,8 +229,42 @@ void TFrmMain::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
   // Only a real showing redraws: the window system's own show events (a window
   // restored from minimised) find the picture as it was left.
-  if (!Event->spontaneous())
-    FormShow();
+  if (Event->spontaneous())
+    return;
+  if (!Shown) {
+    Shown = true;
+    TakeStoredPlace();
+  }
+  FormShow();
+}
+
+// Shown for the first time, not yet on screen: a stored position is taken as it
+// is, unless no part of the title bar would be on any screen (a monitor gone
+// since); then the window system places the window.
+void TFrmMain::TakeStoredPlace() {
+  if (StoredLeft && StoredTop) {
+    const QRect Frame(QPoint(*StoredLeft, *StoredTop), frameGeometry().size());
+    if (TitleBarOnAScreen(Frame))
+      move(Frame.topLeft());
+    return;
+  }
+  // With one coordinate stored, the other is where the window system puts the
+  // window, known once the window is on screen.
+  if ((StoredLeft || StoredTop) && windowHandle() != nullptr)
+    windowHandle()->installEventFilter(this);
+}
+
+void TFrmMain::TakeStoredPlaceBesidePlacement() {
+  windowHandle()->removeEventFilter(this);
+  const QRect Frame(QPoint(StoredLeft.value_or(x()), StoredTop.value_or(y())), frameGeometry().size());
+  if (TitleBarOnAScreen(Frame))
+    move(Frame.topLeft());
+}
+
+bool TFrmMain::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == windowHandle() && Event->type() == QEvent::Expose && windowHandle()->isExposed())
+    TakeStoredPlaceBesidePlacement();
+  return QWidget::eventFilter(Watched, Event);
 }
 
 void TFrmMain::FormShow() {

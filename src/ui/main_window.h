@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDM;
@@ -53,6 +54,7 @@ protected:
   void keyPressEvent(QKeyEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
   void FormCreate(const TAppFiles& Files);
@@ -63,8 +65,12 @@ private:
   void CopyToScreen();
   void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
   std::int32_t StartLevel() const;
+  void TakeStoredPlace();
+  void TakeStoredPlaceBesidePlacement();
 
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
+  std::optional<int> StoredLeft, StoredTop; // the position the settings file holds
+  bool Shown = false;                       // the window has been on screen in this run
 };
