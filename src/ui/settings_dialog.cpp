@@ -6,6 +6,7 @@
 #include "platform/keys.h"
 #include "platform/message_box.h"
 #include "ui/app_info.h"
+#include "ui/dialog_face.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
 
@@ -60,14 +61,16 @@ TFrmSettings::TFrmSettings(TFrmMain& aMain, TGame& aGame, TIniFile* aIniF, TDM* 
       Main(aMain), Game(aGame), IniF(aIniF), DM(aDM) {
   setWindowTitle(QStringLiteral("Settings"));
   setFixedSize(229, 200);
+  ProvideTahoma();
   setFont(QFont(QStringLiteral("Tahoma"), 8));
-
-  Label1 = new QLabel(QStringLiteral("Start level"), this);
-  // Where Tahoma is missing the stand-in face runs wider: let the caption show whole.
-  Label1->setGeometry(24, 24, std::max(49, Label1->sizeHint().width()), 13);
 
   SEStartLevel = new TLevelSpinEdit(this);
   SEStartLevel->setGeometry(79, 21, 121, 22);
+
+  Label1 = new QLabel(QStringLiteral("Start level"), this);
+  Label1->setGeometry(24, 24, 49, 13);
+  // A wider face than Tahoma's stays clear of the level field, with its caption whole.
+  FitCaption(*Label1, SEStartLevel->x() - Label1->x() - 2);
   SEStartLevel->setRange(MinLevel, MaxLevel);
   SEStartLevel->setSingleStep(1);
   SEStartLevel->setValue(DesignedLevel);
