@@ -1,5 +1,6 @@
 #include "assets/sound.h"
 
+#include "platform/app_paths.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -37,7 +38,7 @@ TDM::~TDM() {
   }
 }
 
-std::string TDM::DefaultSamplesDir() { return ProgramDir() + "/sounds/"; }
+std::string TDM::DefaultSamplesDir() { return FindDataDir(CurrentAppEnvironment()) + "/sounds/"; }
 
 void TDM::DataModuleCreate(const TIniFile* IniF) {
   samc = 0;

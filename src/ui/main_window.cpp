@@ -1,7 +1,9 @@
 #include "ui/main_window.h"
 
 #include "assets/sound.h"
+#include "engine/changes.h"
 #include "engine/game.h"
+#include "platform/app_paths.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/keys.h"
@@ -10,6 +12,7 @@
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
+#include "ui/view_scale.h"
 #include "ui/window_place.h"
 
 #include <QCloseEvent>
@@ -24,9 +27,12 @@ constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
 } // namespace
 
-TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
+TAppFiles ProgramFiles() {
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  return {FindDataDir(Env), SettingsPath(Env)};
+}
 
-TFrmMain::TFrmMain(const TAppFiles& Files) {
+TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
   setAttribute(Qt::WA_DeleteOnClose, false);
   ImageScr = new TImageScr(this);
@@ -42,7 +48,7 @@ TFrmMain::~TFrmMain() {
 void TFrmMain::FormCreate(const TAppFiles& Files) {
   AppPath = Files.Dir;
   IniF = std::make_unique<TIniFile>(Files.IniPath);
-  // The stored position is taken when the window is first shown; without one the window system places it.
+  // Without a stored position the window system places the window.
   std::int32_t Top = 0, Left = 0;
   if (ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top))
     StoredTop = Top;
@@ -58,7 +64,8 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
-  setFixedSize(ImageScr->size());
+  LoadView();
+  TakeStoredPlace();
   Game->Init(FirstLevel);
   Game->Render();
   ImageScr->move(0, 0);
@@ -92,10 +99,11 @@ void TFrmMain::FormDestroy() {
   try {
     // A window that never came on screen has no place of its own: the stored one stays.
     if (Shown) {
-      IniF->WriteInteger(AppTitle, "Top", y());
-      IniF->WriteInteger(AppTitle, "Left", x());
+      IniF->WriteInteger(AppTitle, "Top", WindowedPos().y());
+      IniF->WriteInteger(AppTitle, "Left", WindowedPos().x());
     }
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
+    SaveView();
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
@@ -188,6 +196,15 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
     if (DM != nullptr && DM->CanChangeUseSound)
       DM->UseSound = !DM->UseSound;
     break;
+  case vkF11:
+    SetFullScreen(!FullScreenOn);
+    break;
+  case kcZoomIn:
+  case kcZoomOut:
+    // Full screen always shows the largest picture that fits.
+    if (!FullScreenOn)
+      SetZoom(SteppedZoom(WindowZoom, Key == kcZoomIn ? 1 : -1));
+    break;
   default:
     break;
   }
@@ -197,16 +214,36 @@ void TFrmMain::RunMainLoop() {
   TGame& G = *Game;
   G.Paused = false;
   InfoScreenShown = false;
+  Pacer.StartRun();
+  Watch->Reset(G);
   while (!G.Paused) {
+    if (Pacer.OnPass)
+      Pacer.OnPass();
     G.AITurn();
-    G.Render();
-    CopyToScreen();
+    const bool Drew = CopyChangesToScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ++LoopPasses;
+    Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
+    // A pass that changed something may be followed by one that changes more
+    // in the same millisecond; after one that changed nothing, the loop rests.
+    if (G.Paused || Watch->Changed(G))
+      continue;
+    if (G.Stopped)
+      Pacer.WaitForEvent();
+    else
+      Pacer.WaitForNextMs(G.CurrentTime);
   }
 }
 
 void TFrmMain::CopyToScreen() { ImageScr->CopyFrom(*Game->Scr); }
+
+bool TFrmMain::CopyChangesToScreen() {
+  const std::vector<TPictureRect>& Changed = Game->RenderChanges();
+  if (Changed.empty())
+    return false;
+  ImageScr->CopyRects(*Game->Scr, Changed);
+  return true;
+}
 
 void TFrmMain::ShowPausedState() {
   Game->Render();
@@ -233,25 +270,27 @@ void TFrmMain::showEvent(QShowEvent* Event) {
     return;
   if (!Shown) {
     Shown = true;
-    TakeStoredPlace();
+    // With one coordinate stored, the other is where the window system puts
+    // the window, known once the window is on screen.
+    if (StoredLeft.has_value() != StoredTop.has_value() && !FullScreenOn && windowHandle() != nullptr)
+      windowHandle()->installEventFilter(this);
   }
   FormShow();
 }
 
-// Shown for the first time, not yet on screen: a stored position is taken as it
-// is, unless no part of the title bar would be on any screen (a monitor gone
-// since); then the window system places the window.
+// A stored position is taken as it is, unless no part of the title bar would
+// be on any screen (a monitor gone since); then the window system places the window.
 void TFrmMain::TakeStoredPlace() {
-  if (StoredLeft && StoredTop) {
-    const QRect Frame(QPoint(*StoredLeft, *StoredTop), frameGeometry().size());
-    if (TitleBarOnAScreen(Frame))
-      move(Frame.topLeft());
+  if (!StoredLeft || !StoredTop)
     return;
-  }
-  // With one coordinate stored, the other is where the window system puts the
-  // window, known once the window is on screen.
-  if ((StoredLeft || StoredTop) && windowHandle() != nullptr)
-    windowHandle()->installEventFilter(this);
+  const QPoint At(*StoredLeft, *StoredTop);
+  const QSize Size = FullScreenOn ? ImageScr->Image().size() : frameGeometry().size();
+  if (!TitleBarOnAScreen(QRect(At, Size)))
+    return;
+  // Full screen leaves it for the windowed view.
+  WindowedAt = At;
+  if (!FullScreenOn)
+    move(At);
 }
 
 void TFrmMain::TakeStoredPlaceBesidePlacement() {

@@ -110,6 +110,11 @@ install_game "$game"
 start_game "$game"
 win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open"; }
 
+step "the desktop knows the window as clankora and has its icon"
+xprop -id "$win" WM_CLASS | grep -q '"clankora", "clankora"' || { xprop -id "$win" WM_CLASS; fail "the window class is not clankora"; }
+# grep reads all of xprop's long output, so that xprop does not die of a closed pipe.
+xprop -id "$win" _NET_WM_ICON | grep 'Icon (16 x 16)' >/dev/null || fail "the window carries no 16-pixel icon"
+
 step "start screen"
 sleep 0.5
 shot start
@@ -197,10 +202,95 @@ xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
 
 # --- How fast ---------------------------------------------------------------
-step "measuring: start to first picture, main-loop passes per second"
-(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 3 2>/dev/null) \
+step "measuring: start to first picture, the main loop's pace, processor use"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 4 2>/dev/null) \
   | tee "$work/measure.txt"
 grep -q 'passes per second' "$work/measure.txt" || fail "the measuring run printed nothing"
+cpu=$(sed -n 's/^cpu: \([0-9.]*\) % of one core while playing.*/\1/p' "$work/measure.txt")
+[ -n "$cpu" ] || fail "the measuring run printed no processor use while playing"
+# E2E_CPU_LIMIT (percent of one core) is set for the ordinary build only: a
+# sanitizer build is many times slower. The bound is loose for a shared machine.
+if [ -n "${E2E_CPU_LIMIT:-}" ]; then
+  awk -v c="$cpu" -v l="$E2E_CPU_LIMIT" 'BEGIN { exit !(c <= l) }' ||
+    fail "the game used $cpu % of a core while playing (more than $E2E_CPU_LIMIT %)"
+fi
+
+# --- A full-HD screen: zoom and full screen ---------------------------------
+step "a 1920 x 1080 screen: the first start takes the largest zoom that fits, 2x"
+kill "$xvfb_pid" 2>/dev/null || true
+wait "$xvfb_pid" 2>/dev/null || true
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 0.5
+
+window_size() { local WIDTH HEIGHT; eval "$(xdotool getwindowgeometry --shell "$win")"; echo "${WIDTH}x${HEIGHT}"; }
+shot_window() { # NAME: the whole window, at whatever size it has
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  mkdir -p "$work/shots"
+  xwd -root -silent | "$convert" xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/shots/$1.png"
+}
+shot_screen() { mkdir -p "$work/shots"; xwd -root -silent | "$convert" xwd:- "$work/shots/$1.png"; }
+# SHOT PICTURE WHAT: identical pixels
+expect_identical() {
+  local d; d=$(differing "$work/shots/$1.png" "$2")
+  [ "$d" -eq 0 ] || fail "$3 ($d pixels differ)"
+}
+
+zoomed="$work/zoomed"
+install_game "$zoomed"
+start_game "$zoomed"
+win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open on the large screen"; }
+sleep 0.5
+[ "$(window_size)" = 1280x960 ] || fail "the first start on 1920 x 1080 is $(window_size), not 2x"
+
+step "Ctrl+Minus: 1x; Ctrl+Plus: 1280 x 960 showing the 1x picture with every pixel doubled"
+key ctrl+minus
+[ "$(window_size)" = 640x480 ] || fail "Ctrl+Minus gave a window of $(window_size)"
+sleep 0.3
+shot_window zoom1
+expect_same zoom1 "$zoomed/sprites/1st_screen.png" "the 1x window does not show the start screen"
+key ctrl+plus
+[ "$(window_size)" = 1280x960 ] || fail "Ctrl+Plus gave a window of $(window_size)"
+sleep 0.3
+shot_window zoom2
+"$convert" "$work/shots/zoom1.png" -sample 200% "$work/zoom1-doubled.png"
+expect_identical zoom2 "$work/zoom1-doubled.png" "the 2x picture is not the 1x one scaled by nearest neighbour"
+
+step "F11 fills the screen, the picture centred at the largest factor on black; F11 leaves"
+key F11
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "1920x1080+0+0" ] || fail "full screen is ${WIDTH}x${HEIGHT}+${X}+${Y}"
+shot_screen full
+"$convert" "$work/shots/zoom1.png" -sample 200% -background black -gravity center -extent 1920x1080 \
+  "$work/full-expected.png"
+expect_identical full "$work/full-expected.png" "full screen is not the 2x picture centred on black"
+key F11
+sleep 0.3
+[ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
+key F11
+
+step "Escape in full screen: Zoom and FullScreen are kept after the other settings"
+key Escape
+wait_exit 10 || fail "the program did not end on Escape"
+ini="$zoomed/clankora.ini"
+grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" || { cat "$ini"; fail "Zoom and FullScreen were not saved"; }
+[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 2 | tr '\n' ' ')" = "Zoom FullScreen " ] ||
+  { cat "$ini"; fail "Zoom and FullScreen are not written after the other keys"; }
+
+step "measuring at 2x in full screen and in a window"
+for mode in 1 0; do
+  sed -i "s/^FullScreen=.*/FullScreen=$mode/" "$ini"
+  (cd "$zoomed" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 3 2>/dev/null) \
+    | sed "s/^/[$([ $mode = 1 ] && echo 'full screen 2x' || echo 'window 2x')] /" | tee -a "$work/measure.txt"
+done
+[ "$(grep -c 'passes per second' "$work/measure.txt")" -ge 3 ] || fail "the measuring runs at 2x printed nothing"
 
 # E2E_SHOTS=DIR keeps the screenshots for a look.
 [ -n "${E2E_SHOTS:-}" ] && cp -r "$work/shots/." "$E2E_SHOTS/"
