@@ -7,6 +7,10 @@
 // of these readings, so the wrap-around changes nothing.
 std::uint32_t GetTickCount();
 
+// The steady clock itself, whatever source is installed: for what is no
+// decision of the game, such as how fast a replay is shown.
+std::uint32_t SteadyTickCount();
+
 // Where the readings come from. Tests install a clock they advance by hand.
 class TTickSource {
 public:

@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "platform/message_box_qt.h"
 #include "ui/image_scr.h"
+#include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
 
@@ -113,6 +114,8 @@ void TFrmMain::keyPressEvent(QKeyEvent* Event) {
 
 void TFrmMain::FormKeyDown(std::uint32_t Key) {
   if (!Game)
+    return;
+  if (Watch != nullptr && !Watch->KeyDown(Key))
     return;
   TGame& G = *Game;
   const bool Playing = !G.Paused && !G.Stopped;

@@ -13,6 +13,7 @@ class TFrmSettings;
 class TGame;
 class TImageScr;
 class TIniFile;
+class TInputWatch;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
 // While the game runs, the main loop runs inside the Space key's handling.
@@ -30,6 +31,7 @@ public:
   TDM* DM = nullptr;                // the sound module while it exists
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
   std::uint64_t LoopPasses = 0;     // passes of the main loop so far
+  TInputWatch* Watch = nullptr;     // a recording or a replay, while one runs
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
