@@ -21,9 +21,14 @@ struct TPicture::TImpl {
   QPoint PenPos;
   std::optional<QFont> Font; // made on first use: fonts need the application object
   std::optional<QPainter> Painter;
+  std::optional<QRect> Clip;
+  TDrawRecord* Recording = nullptr; // notes the drawing calls while set
+  bool RecordingDraws = true;       // and draws them too
 
   QPainter& Paint();
   QFont& CurrentFont();
   // Ends painting so that the pixels can be read or copied as they stand.
   const QImage& Finished();
+  // Notes a call in the recording, if any; false when it must not draw.
+  bool Note(const std::string& Call, const QRect& Touched);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/picture_impl.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <cstring>
@@ -29,10 +30,30 @@ void TImageScr::CopyFrom(TPicture& Picture) {
   update();
 }
 
+void TImageScr::CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Rects) {
+  const QImage& Source = Picture.Impl().Finished();
+  if (Source.size() != Kept.size() || Source.format() != Kept.format()) {
+    CopyFrom(Picture);
+    return;
+  }
+  const QRect Bounds = Kept.rect();
+  for (const TPictureRect& R : Rects) {
+    const QRect Part = QRect(R.X, R.Y, R.W, R.H) & Bounds;
+    if (Part.isEmpty())
+      continue;
+    const auto Offset = static_cast<std::size_t>(Part.x()) * 4;
+    const auto Bytes = static_cast<std::size_t>(Part.width()) * 4;
+    for (int Y = Part.top(); Y <= Part.bottom(); ++Y)
+      std::memcpy(Kept.scanLine(Y) + Offset, Source.constScanLine(Y) + Offset, Bytes);
+    update(Part);
+  }
+}
+
 void TImageScr::paintEvent(QPaintEvent* Event) {
-  (void)Event;
   QPainter P(this);
-  P.drawImage(0, 0, Kept);
+  // Only the parts asked for: a few cells while the game runs.
+  for (const QRect& Part : Event->region())
+    P.drawImage(Part.topLeft(), Kept, Part);
   if (!Painted) {
     Painted = true;
     emit FirstPainted();

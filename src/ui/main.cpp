@@ -1,5 +1,6 @@
 #include "assets/sound.h"
 #include "platform/random.h"
+#include "ui/app_icon.h"
 #include "ui/app_info.h"
 #include "ui/main_window.h"
 #include "ui/measure.h"
@@ -15,7 +16,9 @@ int main(int argc, char** argv) {
   TReplaySession Replay(argc, argv); // before the first seed: a recording keeps it, a replay gives it
   Randomize();
   QApplication App(argc, argv);
-  QApplication::setApplicationName(QString::fromStdString(AppTitle));
+  // The title "Tinvell: 01h" names the settings section and the messages; the
+  // desktop knows the program by its file name.
+  SetAppIdentity();
   // The settings dialog may still be open when the main window closes: the program ends all the same.
   QApplication::setQuitOnLastWindowClosed(false);
 

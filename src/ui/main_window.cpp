@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include "assets/sound.h"
+#include "engine/changes.h"
 #include "engine/game.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -24,7 +25,7 @@ constexpr std::int32_t FirstLevel = 5;
 
 TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
 
-TFrmMain::TFrmMain(const TAppFiles& Files) {
+TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
   setAttribute(Qt::WA_DeleteOnClose, false);
   ImageScr = new TImageScr(this);
@@ -115,7 +116,7 @@ void TFrmMain::keyPressEvent(QKeyEvent* Event) {
 void TFrmMain::FormKeyDown(std::uint32_t Key) {
   if (!Game)
     return;
-  if (Watch != nullptr && !Watch->KeyDown(Key))
+  if (InputWatch != nullptr && !InputWatch->KeyDown(Key))
     return;
   TGame& G = *Game;
   const bool Playing = !G.Paused && !G.Stopped;
@@ -194,16 +195,36 @@ void TFrmMain::RunMainLoop() {
   TGame& G = *Game;
   G.Paused = false;
   InfoScreenShown = false;
+  Pacer.StartRun();
+  Watch->Reset(G);
   while (!G.Paused) {
+    if (Pacer.OnPass)
+      Pacer.OnPass();
     G.AITurn();
-    G.Render();
-    CopyToScreen();
+    const bool Drew = CopyChangesToScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     ++LoopPasses;
+    Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
+    // A pass that changed something may be followed by one that changes more
+    // in the same millisecond; after one that changed nothing, the loop rests.
+    if (G.Paused || Watch->Changed(G))
+      continue;
+    if (G.Stopped)
+      Pacer.WaitForEvent();
+    else
+      Pacer.WaitForNextMs(G.CurrentTime);
   }
 }
 
 void TFrmMain::CopyToScreen() { ImageScr->CopyFrom(*Game->Scr); }
+
+bool TFrmMain::CopyChangesToScreen() {
+  const std::vector<TPictureRect>& Changed = Game->RenderChanges();
+  if (Changed.empty())
+    return false;
+  ImageScr->CopyRects(*Game->Scr, Changed);
+  return true;
+}
 
 void TFrmMain::ShowPausedState() {
   Game->Render();

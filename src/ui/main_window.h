@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/app_info.h"
+#include "ui/loop_pacer.h"
 
 #include <QWidget>
 
@@ -14,6 +15,7 @@ class TGame;
 class TImageScr;
 class TIniFile;
 class TInputWatch;
+class TPassWatch;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
 // While the game runs, the main loop runs inside the Space key's handling.
@@ -31,7 +33,8 @@ public:
   TDM* DM = nullptr;                // the sound module while it exists
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
   std::uint64_t LoopPasses = 0;     // passes of the main loop so far
-  TInputWatch* Watch = nullptr;     // a recording or a replay, while one runs
+  TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
+  TLoopPacer Pacer;                 // the main loop's pace, and what it has done
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
@@ -63,10 +66,13 @@ private:
   void RunDataFileTest();
   void RunMainLoop();
   void CopyToScreen();
+  // Draws what changed and copies it to the window; false when nothing did.
+  bool CopyChangesToScreen();
   void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
   std::int32_t StartLevel() const;
 
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
+  std::unique_ptr<TPassWatch> Watch;
 };

@@ -8,11 +8,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 
 namespace {
 const QEvent::Type StepEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -21,6 +21,8 @@ constexpr std::uint32_t LongestWaitMs = 250;
 // Behind by more than this, the replay stops trying to catch up.
 constexpr double MostBehindMs = 50;
 constexpr int FastFactor = 4;
+// While held, the replay looks at the player's keys this often.
+constexpr double HeldRestMs = 5;
 // A replay that uses no event for this long waits for something the recording does not give.
 constexpr int ProgressCheckMs = 1000;
 constexpr int IdleChecksBeforeGivingUp = 3;
@@ -33,12 +35,12 @@ double SteadyMs() {
 TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : Main(aMain), Recorder(aRecorder) {
   Recorder.SetStartSettings(static_cast<std::int32_t>(Main.Game->StartHardnessLevel),
                             Main.Game->TrashGeneratorAlgorythmIndex);
-  Main.Watch = this;
+  Main.InputWatch = this;
 }
 
 TRecordingWatch::~TRecordingWatch() {
-  if (Main.Watch == this)
-    Main.Watch = nullptr;
+  if (Main.InputWatch == this)
+    Main.InputWatch = nullptr;
 }
 
 bool TRecordingWatch::KeyDown(std::uint32_t Key) {
@@ -53,13 +55,15 @@ TReplayDriver::TReplayDriver(TFrmMain& aMain, TReplayPlayer& aPlayer, bool aPace
 
 TReplayDriver::~TReplayDriver() {
   Player.Advanced = nullptr;
+  Main.Pacer.Rests = true;
   Main.removeEventFilter(this);
-  if (Main.Watch == this)
-    Main.Watch = nullptr;
+  if (Main.InputWatch == this)
+    Main.InputWatch = nullptr;
 }
 
 void TReplayDriver::Start() {
-  Main.Watch = this;
+  Main.InputWatch = this;
+  Main.Pacer.Rests = false;
   Main.installEventFilter(this);
   connect(&Main, &TFrmMain::Closed, this, [this] { Ended = true; });
   Player.Advanced = [this] { Advanced(); };
@@ -149,13 +153,15 @@ void TReplayDriver::KeepPace() {
   PaceTarget += static_cast<double>(Gap) / (Fast ? FastFactor : 1);
   PaceTarget = std::max(PaceTarget, SteadyMs() - MostBehindMs);
   // Events are handled while waiting, so the window repaints and the player's keys work.
-  while (!Ended && (Held || SteadyMs() < PaceTarget)) {
+  for (;;) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const double Now = SteadyMs();
     if (Held)
-      PaceTarget = SteadyMs();
-    if (Ended || (!Held && SteadyMs() >= PaceTarget))
-      break;
-    QThread::msleep(1);
+      PaceTarget = Now;
+    if (Ended || (!Held && Now >= PaceTarget))
+      return;
+    const double Rest = Held ? HeldRestMs : std::min(PaceTarget - Now, HeldRestMs);
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(Rest));
   }
 }
 

@@ -136,8 +136,8 @@ void TFrmSettings::SEStartLevelChange() {
 }
 
 void TFrmSettings::Tell(TEventKind Kind, std::int32_t Value) {
-  if (Main.Watch != nullptr)
-    Main.Watch->SettingChanged(Kind, Value);
+  if (Main.InputWatch != nullptr)
+    Main.InputWatch->SettingChanged(Kind, Value);
 }
 
 void TFrmSettings::CBUseSoundClick() {
