@@ -30,9 +30,13 @@ TLoopPacer::TLoopPacer() {
 }
 
 void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
-  // The reading comes first even when the loop does not rest: a recording keeps it.
-  if (GetTickCount() != Now || !Rests)
+  if (GetTickCount() != Now)
     return;
+  if (!Rests) {
+    // Where the loop would rest, keys may arrive: a replay hands out the recorded ones here.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
   const TSteady::time_point Next = NextMsStart();
   if (Next - TSteady::now() <= ShortRest) {
     std::this_thread::sleep_until(Next);
