@@ -33,7 +33,19 @@ int main(int argc, char** argv) {
     Main->Settings = Settings.get();
   }
 
-  int Result = Main->Game ? 0 : 1;
+  // Released in the reverse order of their making; each saves its settings as it goes.
+  const auto EndRun = [&] {
+    Main->Settings = nullptr;
+    Settings.reset();
+    if (DM)
+      Main->SoundOnAtEnd = DM->UseSoundToSave();
+    Main->DM = nullptr;
+    DM.reset();
+    Main.reset();
+  };
+
+  // Damaged or missing game files end the program as a failure.
+  int Result = Main->Game && !Main->EndRequested() ? 0 : 1;
   if (!Main->EndRequested()) {
     QObject::connect(Main.get(), &TFrmMain::Closed, &App, &QCoreApplication::quit, Qt::QueuedConnection);
     CloseOnTerminationSignals([&Main] { Main->close(); });
@@ -41,16 +53,13 @@ int main(int argc, char** argv) {
     Replay.Begin(*Main);
     if (!Replay.Verifying())
       Main->show();
+    SaveOnSuddenExit([&] {
+      Replay.End(*Main, 1);
+      EndRun();
+    });
     Result = Replay.End(*Main, QApplication::exec());
+    SaveOnSuddenExit(nullptr);
   }
-
-  // Released in the reverse order of their making; each saves its settings as it goes.
-  Main->Settings = nullptr;
-  Settings.reset();
-  if (DM)
-    Main->SoundOnAtEnd = DM->UseSound;
-  Main->DM = nullptr;
-  DM.reset();
-  Main.reset();
+  EndRun();
   return Result;
 }

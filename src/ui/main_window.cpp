@@ -3,6 +3,7 @@
 #include "assets/sound.h"
 #include "engine/changes.h"
 #include "engine/game.h"
+#include "platform/app_paths.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/keys.h"
@@ -12,6 +13,7 @@
 #include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
+#include "ui/view_scale.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -23,7 +25,10 @@ constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
 } // namespace
 
-TAppFiles ProgramFiles() { return {ProgramDir(), ChangeFileExt(ProgramPath(), ".ini")}; }
+TAppFiles ProgramFiles() {
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  return {FindDataDir(Env), SettingsPath(Env)};
+}
 
 TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
@@ -57,7 +62,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
-  setFixedSize(ImageScr->size());
+  LoadView();
   Game->Init(FirstLevel);
   Game->Render();
   ImageScr->move(0, 0);
@@ -89,9 +94,10 @@ void TFrmMain::FormDestroy() {
   if (!IniF)
     return;
   try {
-    IniF->WriteInteger(AppTitle, "Top", y());
-    IniF->WriteInteger(AppTitle, "Left", x());
+    IniF->WriteInteger(AppTitle, "Top", WindowedPos().y());
+    IniF->WriteInteger(AppTitle, "Left", WindowedPos().x());
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
+    SaveView();
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
@@ -185,6 +191,15 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
   case vkF8:
     if (DM != nullptr && DM->CanChangeUseSound)
       DM->UseSound = !DM->UseSound;
+    break;
+  case vkF11:
+    SetFullScreen(!FullScreenOn);
+    break;
+  case kcZoomIn:
+  case kcZoomOut:
+    // Full screen always shows the largest picture that fits.
+    if (!FullScreenOn)
+      SetZoom(SteppedZoom(WindowZoom, Key == kcZoomIn ? 1 : -1));
     break;
   default:
     break;

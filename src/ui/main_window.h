@@ -3,6 +3,7 @@
 #include "ui/app_info.h"
 #include "ui/loop_pacer.h"
 
+#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
@@ -40,12 +41,21 @@ public:
   bool EndRequested() const { return EndRequest; }
   bool InfoScreenDisplayed() const { return InfoScreenShown; }
   std::int32_t ScreenIndex() const { return ShownScreen; }
+  // The zoom of the windowed picture, 1 to 4, and whether the game fills the screen.
+  int Zoom() const { return WindowZoom; }
+  bool FullScreenShown() const { return FullScreenOn; }
 
   void FormKeyDown(std::uint32_t Key);
   void ShowPausedState();
   void ShowInitScreen();
   void ShowHelpScreen();
   void ShowAboutScreen();
+  // Shows the picture in the window at aZoom, or fills the screen with it.
+  void SetZoom(int aZoom);
+  void SetFullScreen(bool On);
+  // The player left the window (another one took the keyboard, or it was
+  // minimised): a running game pauses as if Pause were pressed.
+  void PauseWhenAway();
 
   // The size of the file in bytes, or -1 when it cannot be opened.
   static std::int32_t GetFileSizeByName(const std::string& Name);
@@ -58,6 +68,8 @@ protected:
   void keyPressEvent(QKeyEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
+  void changeEvent(QEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
 
 private:
   void FormCreate(const TAppFiles& Files);
@@ -70,9 +82,19 @@ private:
   bool CopyChangesToScreen();
   void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
   std::int32_t StartLevel() const;
+  // The view, kept in the settings beside the window's position.
+  void LoadView();
+  void SaveView();
+  void PlaceView();
+  void KeepOnScreen();
+  // Where the window stands when it is not full screen.
+  QPoint WindowedPos() const;
 
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
   std::unique_ptr<TPassWatch> Watch;
+  int WindowZoom = 1;
+  bool FullScreenOn = false;
+  QPoint WindowedAt;
 };

@@ -195,6 +195,7 @@ bool TReplayDriver::eventFilter(QObject* Watched, QEvent* Event) {
       Stop();
     return true;
   case Qt::Key_Pause:
+  case Qt::Key_P:
     if (Press && !Key->isAutoRepeat())
       Held = !Held;
     return true;

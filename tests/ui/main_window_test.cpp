@@ -1,5 +1,8 @@
 #include "ui/ui_fixture.h"
 
+#include "support/test_audio.h"
+
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -134,10 +137,6 @@ TEST_F(MainWindowTest, KeypadPlusAndMinusChangeTheLevelInEveryState) {
   Press(vkSubtract);
   EXPECT_EQ(Game().HardnessLevel, 4u);
   Game().Paused = true;
-  // The main keyboard's + is not the keypad's.
-  QKeyEvent MainPlus(QEvent::KeyPress, Qt::Key_Plus, Qt::ShiftModifier, QStringLiteral("+"));
-  QCoreApplication::sendEvent(Main.get(), &MainPlus);
-  EXPECT_EQ(Game().HardnessLevel, 4u);
 }
 
 TEST_F(MainWindowTest, F5StartsANewGameAtTheDialogsLevelOnTheStartScreen) {
@@ -256,24 +255,59 @@ TEST_F(StartUpTest, ASettingsFileThatCannotBeWrittenIsReportedAtTheEnd) {
   EXPECT_EQ(Messages.Shown.size(), 2u);
 }
 
-TEST(KeyMap, KeypadKeysAreToldApartFromTheMainKeyboard) {
+TEST_F(StartUpTest, WithoutAudioTheStoredSoundSwitchIsKeptUnlessThePlayerTicksIt) {
+  ChooseAudioDriver("no-such-driver");
+  struct TCase {
+    const char* Stored;
+    bool Ticked;
+    std::int32_t Saved;
+  };
+  for (const TCase C : {TCase{"1", false, 1}, TCase{"0", false, 0}, TCase{"0", true, 1}}) {
+    WriteIni(std::string("SoundOn=") + C.Stored + "\n");
+    Start();
+    ASSERT_FALSE(DM->CanChangeUseSound);
+    if (C.Ticked)
+      Settings->CBUseSound->setChecked(true);
+    End();
+    EXPECT_EQ(Stored("SoundOn", -1), C.Saved) << "stored " << C.Stored << (C.Ticked ? ", ticked" : "");
+  }
+}
+
+TEST(KeyMap, LaptopKeysStandForTheKeysTheyLackAndCtrlZooms) {
   struct TCase {
     int Key;
     Qt::KeyboardModifiers Mods;
     std::uint32_t Code;
   };
   const TCase Cases[] = {
-      {Qt::Key_Plus, Qt::KeypadModifier, 107}, {Qt::Key_Plus, Qt::ShiftModifier, 0},
-      {Qt::Key_Minus, Qt::KeypadModifier, 109}, {Qt::Key_Minus, Qt::NoModifier, 0},
-      {Qt::Key_Pause, Qt::NoModifier, 19},      {Qt::Key_Space, Qt::NoModifier, 32},
-      {Qt::Key_Left, Qt::KeypadModifier, 37},   {Qt::Key_F7, Qt::NoModifier, 118},
+      {Qt::Key_Plus, Qt::KeypadModifier, 107},
+      {Qt::Key_Plus, Qt::ShiftModifier, 107}, // the main keyboard's + on a US layout
+      {Qt::Key_Equal, Qt::NoModifier, 107},
+      {Qt::Key_Minus, Qt::KeypadModifier, 109},
+      {Qt::Key_Minus, Qt::NoModifier, 109},
+      {Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier, kcZoomIn},
+      {Qt::Key_Equal, Qt::ControlModifier, kcZoomIn},
+      {Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, kcZoomIn},
+      {Qt::Key_Minus, Qt::ControlModifier, kcZoomOut},
+      {Qt::Key_Minus, Qt::ControlModifier | Qt::KeypadModifier, kcZoomOut},
+      {Qt::Key_Pause, Qt::NoModifier, 19},
+      {Qt::Key_P, Qt::NoModifier, 19},
+      {Qt::Key_P, Qt::ShiftModifier, 19},
+      {Qt::Key_F11, Qt::NoModifier, 122},
+      {Qt::Key_Return, Qt::AltModifier, 122},
+      {Qt::Key_Enter, Qt::AltModifier | Qt::KeypadModifier, 122},
+      {Qt::Key_Return, Qt::NoModifier, 13},
+      {Qt::Key_Space, Qt::NoModifier, 32},
+      {Qt::Key_Left, Qt::KeypadModifier, 37},
+      {Qt::Key_F7, Qt::NoModifier, 118},
       {Qt::Key_A, Qt::NoModifier, 0},
   };
   for (const TCase& C : Cases) {
     QKeyEvent Event(QEvent::KeyPress, C.Key, C.Mods);
     EXPECT_EQ(GameKeyCode(Event), C.Code) << C.Key;
   }
-  for (std::uint32_t Code : {13u, 19u, 27u, 32u, 37u, 38u, 39u, 40u, 107u, 109u, 112u, 113u, 116u, 118u, 119u}) {
+  for (std::uint32_t Code :
+       {13u, 19u, 27u, 32u, 37u, 38u, 39u, 40u, 107u, 109u, 112u, 113u, 116u, 118u, 119u, 122u, kcZoomIn, kcZoomOut}) {
     std::unique_ptr<QKeyEvent> Event(MakeKeyPress(Code));
     EXPECT_EQ(GameKeyCode(*Event), Code);
   }
