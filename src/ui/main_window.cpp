@@ -10,6 +10,7 @@
 #include "platform/message_box.h"
 #include "platform/message_box_qt.h"
 #include "ui/image_scr.h"
+#include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/settings_dialog.h"
 #include "ui/view_scale.h"
@@ -127,6 +128,8 @@ void TFrmMain::keyPressEvent(QKeyEvent* Event) {
 
 void TFrmMain::FormKeyDown(std::uint32_t Key) {
   if (!Game)
+    return;
+  if (InputWatch != nullptr && !InputWatch->KeyDown(Key))
     return;
   TGame& G = *Game;
   const bool Playing = !G.Paused && !G.Stopped;

@@ -16,6 +16,7 @@ class TFrmSettings;
 class TGame;
 class TImageScr;
 class TIniFile;
+class TInputWatch;
 class TPassWatch;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
@@ -34,6 +35,7 @@ public:
   TDM* DM = nullptr;                // the sound module while it exists
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
   std::uint64_t LoopPasses = 0;     // passes of the main loop so far
+  TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   TLoopPacer Pacer;                 // the main loop's pace, and what it has done
 
   // The program must end without playing: damaged game files.

@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "ui/app_info.h"
 #include "ui/dialog_face.h"
+#include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
 
@@ -149,9 +150,20 @@ std::int32_t TFrmSettings::LevelValue() const {
   return Value;
 }
 
-void TFrmSettings::RGTrashGeneratorAlgorythmClick() { Game.TrashGeneratorAlgorythmIndex = AlgorithmIndex(); }
+void TFrmSettings::RGTrashGeneratorAlgorythmClick() {
+  Game.TrashGeneratorAlgorythmIndex = AlgorithmIndex();
+  Tell(TEventKind::Generator, Game.TrashGeneratorAlgorythmIndex);
+}
 
-void TFrmSettings::SEStartLevelChange() { Game.StartHardnessLevel = static_cast<std::uint32_t>(LevelValue()); }
+void TFrmSettings::SEStartLevelChange() {
+  Game.StartHardnessLevel = static_cast<std::uint32_t>(LevelValue());
+  Tell(TEventKind::StartLevel, LevelValue());
+}
+
+void TFrmSettings::Tell(TEventKind Kind, std::int32_t Value) {
+  if (Main.InputWatch != nullptr)
+    Main.InputWatch->SettingChanged(Kind, Value);
+}
 
 void TFrmSettings::CBUseSoundClick() {
   if (DM != nullptr)
@@ -228,6 +240,7 @@ void TFrmSettings::FormClose() {
     QCoreApplication::postEvent(&Main, MakeKeyPress(vkSpace));
     return;
   }
+  Tell(TEventKind::NewGame, LevelValue());
   Game.Init(LevelValue());
 }
 

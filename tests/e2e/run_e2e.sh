@@ -96,9 +96,11 @@ text_pixels_kept() { # BEFORE AFTER: how many text pixels of BEFORE are text pix
     count_white "$work/mask-a.png" "$work/mask-b.png" -compose multiply -composite
 }
 
-wait_exit() { # SECONDS
+game_status=""
+wait_exit() { # SECONDS; the program's exit code is then in game_status
   for _ in $(seq 1 $(($1 * 10))); do
-    kill -0 "$game_pid" 2>/dev/null || { wait "$game_pid" 2>/dev/null || true; game_pid=""; return 0; }
+    kill -0 "$game_pid" 2>/dev/null || {
+      game_status=0; wait "$game_pid" 2>/dev/null || game_status=$?; game_pid=""; return 0; }
     sleep 0.1
   done
   return 1
@@ -170,6 +172,7 @@ xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the se
 step "Escape ends the program and the settings are saved"
 key Escape
 wait_exit 10 || fail "the program did not end on Escape"
+[ "$game_status" -eq 0 ] || fail "Escape ended the program with exit code $game_status"
 ini="$game/clankora.ini"
 [ -f "$ini" ] || fail "no settings file was written"
 grep -qx 'StartLevel=7' "$ini" || { cat "$ini"; fail "the start level was not saved as 7"; }
@@ -188,6 +191,33 @@ kill -TERM "$game_pid"
 wait_exit 10 || fail "the program ignored SIGTERM"
 grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
 
+step "SIGHUP (the terminal closed) closes the game and keeps the settings"
+sed -i -e 's/^StartLevel=.*/StartLevel=6/' -e '/^Top=/d' "$ini"
+start_game "$game"
+win=$(find_window '^Clankora!$') || fail "the main window did not open again"
+kill -HUP "$game_pid"
+wait_exit 10 || fail "the program ignored SIGHUP"
+[ "$game_status" -eq 0 ] || fail "the program ended with exit code $game_status on SIGHUP"
+grep -qx 'StartLevel=6' "$ini" && grep -q '^Top=' "$ini" || fail "the settings were not written on SIGHUP"
+
+step "a lost display ends the game, and the settings are saved first"
+lost="$work/lost"
+install_game "$lost"
+printf '[Tinvell: 01h]\nStartLevel=4\n' > "$lost/clankora.ini"
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then lost_display=":$n"; break; fi
+done
+Xvfb "$lost_display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+lost_xvfb=$!
+for _ in $(seq 1 50); do DISPLAY=$lost_display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$lost_display start_game "$lost"
+DISPLAY=$lost_display find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; fail "the window did not open on the second display"; }
+kill "$lost_xvfb"
+wait "$lost_xvfb" 2>/dev/null || true
+wait_exit 10 || fail "the program did not end when its display went away"
+grep -q '^TrashGeneratorAlgorythmIndex=' "$lost/clankora.ini" && grep -q '^SoundOn=' "$lost/clankora.ini" &&
+  grep -qx 'StartLevel=4' "$lost/clankora.ini" || { cat "$lost/clankora.ini"; fail "the settings were not saved when the display went away"; }
+
 # --- Damaged files --------------------------------------------------------
 step "a start screen of the wrong size: the message, then the end"
 bad="$work/bad"
@@ -200,6 +230,51 @@ shot damaged
 xdotool search --onlyvisible --name '^Clankora!$' >/dev/null 2>&1 && fail "the game window opened with damaged files"
 xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
+[ "$game_status" -eq 1 ] || fail "damaged files ended the program with exit code $game_status, not 1"
+
+# --- Recording and replay --------------------------------------------------
+step "a game recorded with --record replays to the same end, with and without a window"
+rec="$work/game.rec"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
+   >"$work/record.out" 2>"$work/record.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/record.err"; fail "the recording run opened no window"; }
+key space
+sleep 1
+key Left Left Up
+sleep 0.5
+key KP_Add Right space
+sleep 0.5
+key Pause
+key Pause
+sleep 1
+key Right Up
+sleep 0.5
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the recording run ignored SIGTERM"
+recorded=$(tail -n 1 "$work/record.out")
+echo "recorded: $recorded"
+[ -s "$rec" ] || fail "no recording was written"
+echo "$recorded" | grep -qE '^(won|lost|quit), [0-9]+ ticks, [0-9]+ lives, level [0-9]+, yard [0-9a-f]{16}$' ||
+  fail "the recording run printed no outcome line"
+echo "$recorded" | grep -q '^quit, 0 ticks' && fail "nothing was played while recording"
+verified=$(cd "$game" && timeout 60 ./clankora --replay "$rec" --verify 2>"$work/verify.err") ||
+  { cat "$work/verify.err"; fail "--replay --verify did not succeed"; }
+[ "$verified" = "$recorded" ] || fail "--verify reports '$verified', the recording run '$recorded'"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --replay "$rec" \
+   >"$work/replay.out" 2>"$work/replay.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/replay.err"; fail "the replay opened no window"; }
+wait_exit 30 || fail "the replay in the window did not end by itself"
+[ "$(tail -n 1 "$work/replay.out")" = "$recorded" ] || fail "the replay in the window ended elsewhere"
+
+step "a cut recording is refused with a message, and nothing is played"
+head -c 40 "$rec" >"$work/cut.rec"
+if (cd "$game" && timeout 20 ./clankora --replay "$work/cut.rec" --verify >"$work/cut.out" 2>"$work/cut.err"); then
+  fail "a cut recording was accepted"
+fi
+grep -q "cut.rec\": it is cut short" "$work/cut.err" || { cat "$work/cut.err"; fail "no clear message about the cut file"; }
+[ -s "$work/cut.out" ] && fail "a cut recording printed an outcome"
 
 # --- How fast ---------------------------------------------------------------
 step "measuring: start to first picture, the main loop's pace, processor use"

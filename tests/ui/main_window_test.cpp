@@ -1,6 +1,9 @@
 #include "ui/ui_fixture.h"
 
 #include <QGuiApplication>
+#include "support/test_audio.h"
+
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QSignalSpy>
@@ -354,6 +357,24 @@ TEST_F(StartUpTest, ASettingsFileThatCannotBeWrittenIsReportedAtTheEnd) {
   EXPECT_EQ(Messages.Shown[0].Text, "Unable to write to " + IniPath());
   // One message for each window whose saving was refused; the rest of its saving is skipped.
   EXPECT_EQ(Messages.Shown.size(), 2u);
+}
+
+TEST_F(StartUpTest, WithoutAudioTheStoredSoundSwitchIsKeptUnlessThePlayerTicksIt) {
+  ChooseAudioDriver("no-such-driver");
+  struct TCase {
+    const char* Stored;
+    bool Ticked;
+    std::int32_t Saved;
+  };
+  for (const TCase C : {TCase{"1", false, 1}, TCase{"0", false, 0}, TCase{"0", true, 1}}) {
+    WriteIni(std::string("SoundOn=") + C.Stored + "\n");
+    Start();
+    ASSERT_FALSE(DM->CanChangeUseSound);
+    if (C.Ticked)
+      Settings->CBUseSound->setChecked(true);
+    End();
+    EXPECT_EQ(Stored("SoundOn", -1), C.Saved) << "stored " << C.Stored << (C.Ticked ? ", ticked" : "");
+  }
 }
 
 TEST(KeyMap, LaptopKeysStandForTheKeysTheyLackAndCtrlZooms) {
