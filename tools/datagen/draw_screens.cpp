@@ -190,8 +190,10 @@ QImage DrawHelpScreen() {
         {{"\u2191"}, "Jump up one row"},
         {{"\u2193"}, "Drop down"},
         {{"Space"}, "Play; place a bomb"},
-        {{"Pause"}, "Pause / resume"},
-        {{"+", "\u2212"}, "Level up / down (keypad)"},
+        {{"Pause", "P"}, "Pause / resume"},
+        {{"+", "\u2212"}, "Level up / down"},
+        {{"Ctrl", "+", "\u2212"}, "Zoom in / out"},
+        {{"F11"}, "Full screen"},
         {{"F1"}, "This help"},
         {{"F2"}, "About the game"},
         {{"F5"}, "New game"},
@@ -199,13 +201,13 @@ QImage DrawHelpScreen() {
         {{"F8"}, "Sound on / off"},
         {{"Esc"}, "Quit"},
     };
-    double Y = 136;
+    double Y = 134;
     for (const TKey& K : Keys) {
       double X = 30;
       for (const QString& Cap : K.Caps)
-        X = KeyCap(P, Cap, X, Y, 13) + 4;
-      Line(P, K.What, 13.5, 112, Y, White);
-      Y += 26.5;
+        X = KeyCap(P, Cap, X, Y, 12) + 4;
+      Line(P, K.What, 13.5, 124, Y, White);
+      Y += 23.3;
     }
 
     const auto Section = [&P](double Top, const char* Heading, const QStringList& Lines,
