@@ -1,12 +1,12 @@
 #include "platform/gamepad.h"
 
 #include "platform/keys.h"
-#include "platform/tick.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -30,6 +30,7 @@ struct TRepeating {
 };
 
 struct TPads {
+  TTickSource* Clock = nullptr;
   bool Started = false;
   std::vector<TPad> Open;
   TRepeating Repeating;
@@ -41,6 +42,14 @@ constinit TPads Pads;
 // The stick's full travel is 32767 either way.
 const Sint16 StickPress = static_cast<Sint16>(std::lround(32767 * StickPressShare));
 const Sint16 StickRelease = static_cast<Sint16>(std::lround(32767 * StickReleaseShare));
+
+std::uint32_t Now() {
+  if (Pads.Clock != nullptr)
+    return Pads.Clock->Now();
+  using namespace std::chrono;
+  const auto Ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Ms));
+}
 
 TPad* FindPad(SDL_JoystickID Id) {
   for (TPad& Pad : Pads.Open)
@@ -81,7 +90,7 @@ void SetDirection(TPad& Pad, std::array<bool, DirectionCount>& Source, int Direc
   const bool Is = Pad.Held(Direction);
   if (!Was && Is) {
     Keys.push_back(DirectionKeys[Direction]);
-    Pads.Repeating = {true, Pad.Id, Direction, GetTickCount() + Pads.Repeat.Delay};
+    Pads.Repeating = {true, Pad.Id, Direction, Now() + Pads.Repeat.Delay};
   } else if (Was && !Is && Pads.Repeating.Active && Pads.Repeating.Pad == Pad.Id &&
              Pads.Repeating.Direction == Direction) {
     Pads.Repeating.Active = false;
@@ -154,13 +163,15 @@ bool Reached(std::uint32_t Now, std::uint32_t Time) { return static_cast<std::in
 // A repeat that fell behind (the game was busy) is given once, not as a burst.
 void RepeatHeldDirection(std::vector<std::uint32_t>& Keys) {
   TRepeating& R = Pads.Repeating;
-  const std::uint32_t Now = GetTickCount();
-  if (!R.Active || !Reached(Now, R.Due))
+  if (!R.Active)
+    return;
+  const std::uint32_t Time = Now();
+  if (!Reached(Time, R.Due))
     return;
   Keys.push_back(DirectionKeys[R.Direction]);
   R.Due += std::max<std::uint32_t>(Pads.Repeat.Interval, 1);
-  if (Reached(Now, R.Due))
-    R.Due = Now + std::max<std::uint32_t>(Pads.Repeat.Interval, 1);
+  if (Reached(Time, R.Due))
+    R.Due = Time + std::max<std::uint32_t>(Pads.Repeat.Interval, 1);
 }
 } // namespace
 
@@ -205,3 +216,5 @@ std::vector<std::uint32_t> GamepadPoll() {
 std::size_t GamepadCount() { return Pads.Open.size(); }
 
 void GamepadSetRepeat(TKeyRepeat Repeat) { Pads.Repeat = Repeat; }
+
+void GamepadSetClock(TTickSource* Clock) { Pads.Clock = Clock; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/tick.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -28,7 +30,7 @@ bool GamepadInit();
 void GamepadFree();
 
 // The keys the pads gave since the last call, in the order they were given,
-// including the repeats of a held direction that are due by GetTickCount().
+// including the repeats of a held direction that are due by the pads' clock.
 // Also takes in pads plugged in and lets go of pads unplugged since then;
 // an unplugged pad's held direction stops repeating.
 std::vector<std::uint32_t> GamepadPoll();
@@ -45,6 +47,12 @@ struct TKeyRepeat {
 // Half a second, then about 30 times a second: the usual keyboard's repeat.
 inline constexpr TKeyRepeat DefaultKeyRepeat{500, 33};
 void GamepadSetRepeat(TKeyRepeat Repeat);
+
+// The pads' clock: a steady millisecond count of their own, like the
+// keyboard's repeat, and never the game's clock, whose every reading a
+// recorded game keeps. Tests install a clock they advance by hand; nullptr
+// restores the steady one.
+void GamepadSetClock(TTickSource* Clock);
 
 // How far a stick must lean, as a share of its full travel, to count as a
 // direction held, and how far back it must come to let go of it again; the

@@ -24,10 +24,12 @@ protected:
   GamepadTest() {
     SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
     GamepadSetRepeat(DefaultKeyRepeat);
+    GamepadSetClock(&Clock);
   }
   ~GamepadTest() override {
     Pads.clear();
     GamepadFree();
+    GamepadSetClock(nullptr);
   }
 
   // Starts the layer, taking note of pads the machine itself has.
@@ -177,6 +179,26 @@ TEST_F(GamepadTest, AHeldDirectionRepeatsAfterTheDelayAtTheRateUntilLetGo) {
   EXPECT_EQ(After(5000), TKeys{vkLeft}) << "a game busy for a while gets one repeat, not a burst";
   Pad.Release(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
   EXPECT_EQ(After(5000), TKeys{});
+}
+
+// A recorded game keeps every reading of the game's clock; the pads, like the
+// keyboard, must not add readings of their own to it.
+TEST_F(GamepadTest, ThePadsRepeatOnTheirOwnClockAndNeverReadTheGames) {
+  struct TCountingClock : TTickSource {
+    std::uint32_t Reads = 0;
+    std::uint32_t Now() override { return ++Reads; }
+  } GameClock;
+  TTickSource* const Previous = SetTickSource(&GameClock);
+  Start();
+  TVirtualPad& Pad = Plug();
+  GamepadPoll();
+  Pad.Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
+  EXPECT_EQ(After(0), TKeys{vkUp});
+  EXPECT_EQ(After(500), TKeys{vkUp});
+  Pad.Press(SDL_CONTROLLER_BUTTON_A);
+  EXPECT_EQ(After(33), (TKeys{vkSpace, vkUp}));
+  SetTickSource(Previous);
+  EXPECT_EQ(GameClock.Reads, 0u);
 }
 
 TEST_F(GamepadTest, TheRepeatFollowsTheDelayAndIntervalItIsGiven) {
