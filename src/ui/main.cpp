@@ -4,6 +4,7 @@
 #include "ui/app_info.h"
 #include "ui/main_window.h"
 #include "ui/measure.h"
+#include "ui/replay_options.h"
 #include "ui/settings_dialog.h"
 #include "ui/termination.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+  TReplaySession Replay(argc, argv); // before the first seed: a recording keeps it, a replay gives it
   Randomize();
   QApplication App(argc, argv);
   // The title "Tinvell: 01h" names the settings section and the messages; the
@@ -20,11 +22,13 @@ int main(int argc, char** argv) {
   // The settings dialog may still be open when the main window closes: the program ends all the same.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  auto Main = std::make_unique<TFrmMain>(ProgramFiles());
-  auto DM = std::make_unique<TDM>(Main->IniF.get());
+  if (Replay.Refused())
+    return 1;
+  auto Main = std::make_unique<TFrmMain>(Replay.Files(ProgramFiles()));
+  auto DM = Replay.Verifying() ? nullptr : std::make_unique<TDM>(Main->IniF.get());
   Main->DM = DM.get();
   std::unique_ptr<TFrmSettings> Settings;
-  if (Main->Game) {
+  if (Main->Game && !Replay.Replaying()) {
     Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), DM.get());
     Main->Settings = Settings.get();
   }
@@ -33,7 +37,8 @@ int main(int argc, char** argv) {
   const auto EndRun = [&] {
     Main->Settings = nullptr;
     Settings.reset();
-    Main->SoundOnAtEnd = DM->UseSoundToSave();
+    if (DM)
+      Main->SoundOnAtEnd = DM->UseSoundToSave();
     Main->DM = nullptr;
     DM.reset();
     Main.reset();
@@ -45,9 +50,14 @@ int main(int argc, char** argv) {
     QObject::connect(Main.get(), &TFrmMain::Closed, &App, &QCoreApplication::quit, Qt::QueuedConnection);
     CloseOnTerminationSignals([&Main] { Main->close(); });
     MeasureWhenAsked(argc, argv, *Main);
-    Main->show();
-    SaveOnSuddenExit(EndRun);
-    Result = QApplication::exec();
+    Replay.Begin(*Main);
+    if (!Replay.Verifying())
+      Main->show();
+    SaveOnSuddenExit([&] {
+      Replay.End(*Main, 1);
+      EndRun();
+    });
+    Result = Replay.End(*Main, QApplication::exec());
     SaveOnSuddenExit(nullptr);
   }
   EndRun();

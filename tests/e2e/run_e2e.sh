@@ -232,6 +232,50 @@ xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
 [ "$game_status" -eq 1 ] || fail "damaged files ended the program with exit code $game_status, not 1"
 
+# --- Recording and replay --------------------------------------------------
+step "a game recorded with --record replays to the same end, with and without a window"
+rec="$work/game.rec"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
+   >"$work/record.out" 2>"$work/record.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/record.err"; fail "the recording run opened no window"; }
+key space
+sleep 1
+key Left Left Up
+sleep 0.5
+key KP_Add Right space
+sleep 0.5
+key Pause
+key Pause
+sleep 1
+key Right Up
+sleep 0.5
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the recording run ignored SIGTERM"
+recorded=$(tail -n 1 "$work/record.out")
+echo "recorded: $recorded"
+[ -s "$rec" ] || fail "no recording was written"
+echo "$recorded" | grep -qE '^(won|lost|quit), [0-9]+ ticks, [0-9]+ lives, level [0-9]+, yard [0-9a-f]{16}$' ||
+  fail "the recording run printed no outcome line"
+echo "$recorded" | grep -q '^quit, 0 ticks' && fail "nothing was played while recording"
+verified=$(cd "$game" && timeout 60 ./clankora --replay "$rec" --verify 2>"$work/verify.err") ||
+  { cat "$work/verify.err"; fail "--replay --verify did not succeed"; }
+[ "$verified" = "$recorded" ] || fail "--verify reports '$verified', the recording run '$recorded'"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --replay "$rec" \
+   >"$work/replay.out" 2>"$work/replay.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/replay.err"; fail "the replay opened no window"; }
+wait_exit 30 || fail "the replay in the window did not end by itself"
+[ "$(tail -n 1 "$work/replay.out")" = "$recorded" ] || fail "the replay in the window ended elsewhere"
+
+step "a cut recording is refused with a message, and nothing is played"
+head -c 40 "$rec" >"$work/cut.rec"
+if (cd "$game" && timeout 20 ./clankora --replay "$work/cut.rec" --verify >"$work/cut.out" 2>"$work/cut.err"); then
+  fail "a cut recording was accepted"
+fi
+grep -q "cut.rec\": it is cut short" "$work/cut.err" || { cat "$work/cut.err"; fail "no clear message about the cut file"; }
+[ -s "$work/cut.out" ] && fail "a cut recording printed an outcome"
+
 # --- How fast ---------------------------------------------------------------
 step "measuring: start to first picture, the main loop's pace, processor use"
 (cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 4 2>/dev/null) \
