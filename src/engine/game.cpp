@@ -1,5 +1,7 @@
 #include "engine/game.h"
 
+#include "engine/changes.h"
+
 #include "platform/random.h"
 #include "platform/tick.h"
 

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
+
+struct TKeptPicture;
 
 // One cell of the yard: what it holds, the picture it shows and its timers.
 class TGGCell {
@@ -29,6 +32,9 @@ public:
   bool SLIProcessed = false;                  // the bomb here is blasting right now
   bool PlacedSounded = false;                 // the landing cue has played for what rests here
   bool PastedByRobot = false;                 // the robot once placed a bomb here
+  bool ToolUnderRobot = false;                // the robot's picture covers a tool the truck brought
+
+  friend bool operator==(const TGGCell&, const TGGCell&) = default;
 };
 
 // The yard: 20 columns by 15 rows, column 1 on the left, row 1 at the top.
@@ -123,6 +129,12 @@ public:
 
   // Drawing into Scr.
   void Render();
+  // Brings Scr to what Render would draw now, pixel for pixel, drawing only
+  // what changed since the last call; returns the rectangles of Scr that
+  // changed (all of it after other drawing, none when nothing changed).
+  const std::vector<TPictureRect>& RenderChanges();
+  // Scr was drawn on by other means: the next RenderChanges draws it all.
+  void ForgetPicture();
   void DrawGrid();
   void DrawMessageStr();
   void DrawStatusStr();
@@ -160,6 +172,7 @@ private:
   bool IsRobotCell(std::uint32_t X, std::uint32_t Y) const;
   bool IsRobotUpperCell(std::uint32_t X, std::uint32_t Y) const;
   void KeepRobotMark(TGGCell& C, std::uint32_t X, std::uint32_t Y);
+  bool HoldsTool(const TGGCell& C) const;
 
   // The truck.
   std::uint32_t FindColumnTop(std::uint32_t X) const;
@@ -169,4 +182,12 @@ private:
   void DropTrash();
 
   void DrawFullScreen(const TFigureSprites& Set);
+
+  // Drawing only what changed (render_changes.cpp).
+  std::unique_ptr<TKeptPicture> Kept;
+  bool KeepsYard();
+  void RedrawYard();
+  void RedrawRect(const TPictureRect& Rect);
+  bool StaticLayerFits(const TPictureRect& Rect) const;
+  void BuildStaticLayer(const std::array<const TPngImage*, TGameGrid::MaxCols * TGameGrid::MaxRows>& Rocks);
 };

@@ -15,6 +15,7 @@ std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 } // namespace
 
 void TGame::Render() {
+  ForgetPicture();
   if (Stopped) {
     if (Lives == 0)
       DrawLooseScreen();
@@ -59,6 +60,7 @@ void TGame::DrawStatusStr() {
 }
 
 void TGame::DrawPaused() {
+  ForgetPicture();
   static const std::string Text = "Paused";
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
@@ -70,6 +72,7 @@ void TGame::DrawPaused() {
 }
 
 void TGame::DrawFullScreen(const TFigureSprites& Set) {
+  ForgetPicture();
   if (const TPngImage* Image = Set.Sprite(1))
     Scr->Draw(0, 0, *Image);
 }
@@ -81,6 +84,7 @@ void TGame::DrawWinScreen() { DrawFullScreen(SpritesContainer->WinScreen); }
 void TGame::DrawLooseScreen() { DrawFullScreen(SpritesContainer->LooseScreen); }
 
 void TGame::DrawMessageStr() {
+  ForgetPicture();
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
   Scr->SetFontBold(false); // diagnostics keep the plain face
@@ -90,6 +94,7 @@ void TGame::DrawMessageStr() {
 }
 
 void TGame::DrawGrid() {
+  ForgetPicture();
   const TGameGrid& G = *GameGrid;
   Scr->SetPenColor(Black);
   Scr->SetBrushClear();
@@ -106,6 +111,7 @@ void TGame::DrawGrid() {
 }
 
 void TGame::DrawCellState(std::uint32_t X, std::uint32_t Y) {
+  ForgetPicture();
   const TGGCell& C = GameGrid->Cells(X, Y);
   Scr->SetFontSize(8);
   Scr->SetFontBold(false);

@@ -4,6 +4,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace {
 QColor FromBgr(std::uint32_t Color) {
   return QColor(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
@@ -36,8 +38,29 @@ QPainter& TPicture::TImpl::Paint() {
   if (!Painter) {
     Painter.emplace(&Image);
     Painter->setRenderHint(QPainter::TextAntialiasing);
+    if (Clip)
+      Painter->setClipRect(*Clip);
   }
   return *Painter;
+}
+
+bool TPicture::TImpl::Note(const std::string& Call, const QRect& Touched) {
+  if (Recording == nullptr)
+    return true;
+  Recording->Calls += Call;
+  Recording->Calls += '\n';
+  const TPictureRect R{Touched.x(), Touched.y(), Touched.width(), Touched.height()};
+  Recording->Bounds = Recording->Bounds.United(R);
+  return RecordingDraws;
+}
+
+TPictureRect TPictureRect::United(const TPictureRect& O) const {
+  if (O.Empty())
+    return *this;
+  if (Empty())
+    return O;
+  const std::int32_t L = std::min(X, O.X), T = std::min(Y, O.Y);
+  return {L, T, std::max(X + W, O.X + O.W) - L, std::max(Y + H, O.Y + O.H) - T};
 }
 
 const QImage& TPicture::TImpl::Finished() {
@@ -58,7 +81,12 @@ std::uint32_t TPicture::Height() const { return static_cast<std::uint32_t>(D->Im
 void TPicture::Draw(std::int32_t X, std::int32_t Y, const TPngImage& Image) {
   if (Image.Empty())
     return;
-  D->Paint().drawImage(QPoint(X, Y), Image.Impl().Image);
+  const QImage& Source = Image.Impl().Image;
+  if (!D->Note("D " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' +
+                   std::to_string(reinterpret_cast<std::uintptr_t>(&Image)),
+               QRect(X, Y, Source.width(), Source.height())))
+    return;
+  D->Paint().drawImage(QPoint(X, Y), Source);
 }
 
 void TPicture::SetFontColor(std::uint32_t Color) { D->FontColor = FromBgr(Color); }
@@ -66,9 +94,20 @@ void TPicture::SetFontSize(std::int32_t Points) { D->FontPoints = Points > 0 ? P
 void TPicture::SetBrushClear() { D->BrushClear = true; }
 
 void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) {
+  const QString S = FromUtf8(Text);
+  if (D->Recording != nullptr) {
+    // Letters may reach a little beyond their advance and their line.
+    const QFontMetrics Metrics(D->CurrentFont(), &D->Image);
+    const QRect Line(X, Y, Metrics.horizontalAdvance(S), Metrics.height());
+    const QRect Ink = Metrics.boundingRect(S).translated(X, Y + Metrics.ascent());
+    const std::string Call = "T " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' +
+                             std::to_string(D->FontColor.rgb()) + ' ' + std::to_string(D->FontPoints) +
+                             (D->FontBold ? " bold " : " plain ") + (D->BrushClear ? "clear " : "white ") + Text;
+    if (!D->Note(Call, Line.united(Ink).adjusted(-2, -2, 2, 2)))
+      return;
+  }
   QPainter& P = D->Paint();
   P.setFont(D->CurrentFont());
-  const QString S = FromUtf8(Text);
   const QFontMetrics Metrics(P.font());
   if (!D->BrushClear)
     P.fillRect(QRect(X, Y, Metrics.horizontalAdvance(S), Metrics.height()), Qt::white);
@@ -81,6 +120,15 @@ void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string
   const QString S = FromUtf8(Text);
   const QFontMetrics Metrics(Font, &D->Image);
   const QColor Outline = FromBgr(OutlineColor);
+  // Everything the text and its outline may touch, from the top-left corner
+  // of its line: letters may reach a little beyond their advance and line.
+  const QRect Line(0, 0, Metrics.horizontalAdvance(S), Metrics.height());
+  const QRect Area = Line.united(Metrics.boundingRect(S).translated(0, Metrics.ascent())).adjusted(-2, -2, 2, 2);
+  if (!D->Note("O " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' + std::to_string(D->FontColor.rgb()) + ' ' +
+                   std::to_string(D->FontPoints) + (D->FontBold ? " bold " : " plain ") +
+                   std::to_string(Outline.rgb()) + (D->BrushClear ? " clear " : " white ") + Text,
+               Area.translated(X, Y)))
+    return;
   const TImpl::TTextKey Key{S, D->FontPoints, D->FontBold, D->FontColor.rgb(), Outline.rgb()};
   auto Found = D->OutlinedTexts.find(Key);
   if (Found == D->OutlinedTexts.end()) {
@@ -89,12 +137,12 @@ void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string
       D->OutlinedTexts.clear();
     // The text drawn once at each of the eight neighbouring pixels in the
     // outline's colour, then once in its own colour on top.
-    QImage Image(Metrics.horizontalAdvance(S) + 2, Metrics.height() + 2, QImage::Format_ARGB32_Premultiplied);
+    QImage Image(Area.size(), QImage::Format_ARGB32_Premultiplied);
     Image.fill(Qt::transparent);
     QPainter P(&Image);
     P.setRenderHint(QPainter::TextAntialiasing);
     P.setFont(Font);
-    const QPoint Base(1, 1 + Metrics.ascent());
+    const QPoint Base = QPoint(0, Metrics.ascent()) - Area.topLeft();
     P.setPen(Outline);
     for (int Dy = -1; Dy <= 1; ++Dy)
       for (int Dx = -1; Dx <= 1; ++Dx)
@@ -107,8 +155,8 @@ void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string
   }
   QPainter& P = D->Paint();
   if (!D->BrushClear)
-    P.fillRect(QRect(X, Y, Metrics.horizontalAdvance(S), Metrics.height()), Qt::white);
-  P.drawImage(QPoint(X - 1, Y - 1), Found->second);
+    P.fillRect(Line.translated(X, Y), Qt::white);
+  P.drawImage(Area.topLeft() + QPoint(X, Y), Found->second);
 }
 
 void TPicture::SetFontBold(bool Bold) { D->FontBold = Bold; }
@@ -126,6 +174,13 @@ void TPicture::SetPenColor(std::uint32_t Color) { D->PenColor = FromBgr(Color); 
 void TPicture::MoveTo(std::int32_t X, std::int32_t Y) { D->PenPos = QPoint(X, Y); }
 
 void TPicture::LineTo(std::int32_t X, std::int32_t Y) {
+  const QPoint From = D->PenPos;
+  if (!D->Note("L " + std::to_string(From.x()) + ' ' + std::to_string(From.y()) + ' ' + std::to_string(X) + ' ' +
+                   std::to_string(Y) + ' ' + std::to_string(D->PenColor.rgb()),
+               QRect(From, QPoint(X, Y)).normalized().adjusted(-1, -1, 1, 1))) {
+    D->PenPos = QPoint(X, Y);
+    return;
+  }
   QPainter& P = D->Paint();
   P.setPen(D->PenColor);
   P.drawLine(D->PenPos, QPoint(X, Y));
@@ -133,8 +188,43 @@ void TPicture::LineTo(std::int32_t X, std::int32_t Y) {
 }
 
 void TPicture::Fill(std::uint32_t Color) {
+  if (!D->Note("F " + std::to_string(Color), D->Image.rect()))
+    return;
   D->Paint().fillRect(D->Image.rect(), FromBgr(Color));
 }
+
+void TPicture::CopyRect(TPicture& From, const TPictureRect& Rect) {
+  const QImage& Source = From.D->Finished();
+  QPainter& P = D->Paint();
+  P.setCompositionMode(QPainter::CompositionMode_Source);
+  P.drawImage(QPoint(Rect.X, Rect.Y), Source, QRect(Rect.X, Rect.Y, Rect.W, Rect.H));
+  P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void TPicture::SetClip(const TPictureRect& Rect) {
+  D->Clip = QRect(Rect.X, Rect.Y, Rect.W, Rect.H);
+  if (D->Painter)
+    D->Painter->setClipRect(*D->Clip);
+}
+
+void TPicture::ClearClip() {
+  D->Clip.reset();
+  if (D->Painter)
+    D->Painter->setClipping(false);
+}
+
+void TPicture::StartRecording(TDrawRecord& Into, bool Draw) {
+  Into = {};
+  D->Recording = &Into;
+  D->RecordingDraws = Draw;
+}
+
+void TPicture::StopRecording() {
+  D->Recording = nullptr;
+  D->RecordingDraws = true;
+}
+
+bool TPicture::SamePixels(TPicture& Other) { return D->Finished() == Other.D->Finished(); }
 
 std::uint32_t TPicture::PixelAt(std::int32_t X, std::int32_t Y) {
   const QImage& Image = D->Finished();

@@ -6,6 +6,25 @@
 
 class TPngImage;
 
+// A rectangle of pixels: left, top, width, height.
+struct TPictureRect {
+  std::int32_t X = 0, Y = 0, W = 0, H = 0;
+  friend bool operator==(const TPictureRect&, const TPictureRect&) = default;
+  bool Empty() const { return W <= 0 || H <= 0; }
+  bool Intersects(const TPictureRect& O) const {
+    return !Empty() && !O.Empty() && X < O.X + O.W && O.X < X + W && Y < O.Y + O.H && O.Y < Y + H;
+  }
+  TPictureRect United(const TPictureRect& O) const;
+};
+
+// What a stretch of drawing calls draws: each call with the drawing state it
+// used, and the rectangle that holds everything it may touch.
+struct TDrawRecord {
+  std::string Calls;
+  TPictureRect Bounds;
+  friend bool operator==(const TDrawRecord&, const TDrawRecord&) = default;
+};
+
 // The off-screen picture the game draws into, and the few drawing operations
 // it needs. Colours are 0x00BBGGRR. The picture keeps its drawing state (font
 // colour and size, pen colour, brush) from one call to the next.
@@ -38,6 +57,19 @@ public:
   void SetPenColor(std::uint32_t Color);
   void MoveTo(std::int32_t X, std::int32_t Y);
   void LineTo(std::int32_t X, std::int32_t Y);
+
+  // Copies a rectangle of another picture of the same size to the same place
+  // here, replacing what was there.
+  void CopyRect(TPicture& From, const TPictureRect& Rect);
+  // Limits the drawing to a rectangle until ClearClip.
+  void SetClip(const TPictureRect& Rect);
+  void ClearClip();
+  // From now on, notes every drawing call in Into (which it empties first);
+  // with Draw false the calls draw nothing. Stopped by StopRecording.
+  void StartRecording(TDrawRecord& Into, bool Draw);
+  void StopRecording();
+  // Whether both pictures hold the same pixels.
+  bool SamePixels(TPicture& Other);
 
   // Fills the whole picture with one colour.
   void Fill(std::uint32_t Color);

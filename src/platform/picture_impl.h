@@ -28,9 +28,14 @@ struct TPicture::TImpl {
   // texts frame after frame. Key: text, points, bold, font and outline colour.
   using TTextKey = std::tuple<QString, int, bool, QRgb, QRgb>;
   std::map<TTextKey, QImage> OutlinedTexts;
+  std::optional<QRect> Clip;
+  TDrawRecord* Recording = nullptr; // notes the drawing calls while set
+  bool RecordingDraws = true;       // and draws them too
 
   QPainter& Paint();
   QFont& CurrentFont();
   // Ends painting so that the pixels can be read or copied as they stand.
   const QImage& Finished();
+  // Notes a call in the recording, if any; false when it must not draw.
+  bool Note(const std::string& Call, const QRect& Touched);
 };

@@ -51,6 +51,10 @@ QImage DrawAboutScreen();
 QImage DrawWinScreen();
 QImage DrawLoseScreen();
 
+// The program's icon, square, in each of the sizes desktops ask for.
+extern const std::vector<int> IconSizes;
+QImage DrawIcon(int Size);
+
 // A picture of Width x Height made by one of the painters above.
 template <typename F> QImage PaintedPicture(int Width, int Height, F&& Paint) {
   QImage Image(Width, Height, QImage::Format_ARGB32_Premultiplied);

@@ -2,7 +2,7 @@
 //
 //   clankora_datagen DATA_DIR [CONTACT_SHEET.png]
 //
-// writes DATA_DIR/sprites/... and DATA_DIR/sounds/..., and, when asked, one
+// writes DATA_DIR/sprites/..., DATA_DIR/sounds/... and DATA_DIR/icons/..., and, when asked, one
 // contact sheet of all pictures for looking them over.
 #include "art.h"
 #include "contact_sheet.h"
@@ -91,6 +91,14 @@ void WritePictures(const std::map<std::string, QImage>& Pictures, const std::str
   }
 }
 
+// The icon in the folder layout of the desktop's icon theme, ready to install.
+void WriteIcons(const std::string& Dir) {
+  for (int Size : IconSizes) {
+    const std::string N = std::to_string(Size);
+    WriteFileBytes(Dir + "hicolor/" + N + "x" + N + "/apps/clankora.png", EncodeRgbaPng(DrawIcon(Size)));
+  }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -107,6 +115,7 @@ int main(int argc, char** argv) {
     const std::map<std::string, QImage> Pictures = DrawPictures();
     WritePictures(Pictures, Data + "sprites/", std::cout);
     MakeSounds(Data + "sounds/", std::cout);
+    WriteIcons(Data + "icons/");
     if (argc == 3) {
       WriteFileBytes(argv[2], EncodeRgbaPng(DrawContactSheet(Pictures)));
       std::cout << "contact sheet: " << argv[2] << "\n";

@@ -1,0 +1,267 @@
+// Drawing only what changed since the last picture. Whatever is drawn again
+// gets the same pixels a whole new Render would give: the rectangle is first
+// restored to the background (with the rock cells on it, when nothing lies
+// under a rock), then every cell reaching into it is drawn again in Render's
+// order, and the status line last, all limited to the rectangle.
+#include "engine/changes.h"
+
+#include <algorithm>
+
+namespace {
+using TShown = TKeptPicture::TShown;
+constexpr std::size_t CellCount = TKeptPicture::CellCount;
+
+std::size_t Index(std::uint32_t X, std::uint32_t Y) { return (Y - 1) * TGameGrid::MaxCols + (X - 1); }
+
+const TPngImage* FrameOf(const TGGCell& C) {
+  if (C.SpritesSet == nullptr)
+    return nullptr;
+  const TPngImage* Frame = C.SpritesSet->Sprite(C.SpriteIndex);
+  return Frame != nullptr && !Frame->Empty() ? Frame : nullptr;
+}
+
+std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
+
+TPictureRect CellRect(const TGameGrid& G, std::uint32_t X, std::uint32_t Y) {
+  return {ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), ToInt(G.CellWidth), ToInt(G.CellHeight)};
+}
+
+// Where a frame drawn for cell (X, Y) lands.
+TPictureRect Footprint(const TGameGrid& G, std::uint32_t X, std::uint32_t Y, const TPngImage* Frame) {
+  if (Frame == nullptr)
+    return {};
+  return {ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), ToInt(Frame->Width()),
+          ToInt(Frame->Height())};
+}
+
+bool FitsCell(const TGameGrid& G, const TPngImage* Frame) {
+  return Frame != nullptr && Frame->Width() == G.CellWidth && Frame->Height() == G.CellHeight;
+}
+
+// The cells of the yard a rectangle reaches into.
+class TCellMarks {
+public:
+  explicit TCellMarks(const TGameGrid& Grid) : G(Grid) {}
+  void Mark(const TPictureRect& R) {
+    if (R.Empty())
+      return;
+    const auto Col = [this](std::int32_t Px) {
+      return std::clamp(Px / ToInt(G.CellWidth), 0, ToInt(G.ColsCount) - 1);
+    };
+    const auto Row = [this](std::int32_t Px) {
+      return std::clamp(Px / ToInt(G.CellHeight), 0, ToInt(G.RowsCount) - 1);
+    };
+    if (R.X + R.W <= 0 || R.Y + R.H <= 0)
+      return;
+    for (std::int32_t Y = Row(std::max(R.Y, 0)); Y <= Row(R.Y + R.H - 1); ++Y)
+      for (std::int32_t X = Col(std::max(R.X, 0)); X <= Col(R.X + R.W - 1); ++X)
+        Marked[static_cast<std::size_t>(Y) * TGameGrid::MaxCols + static_cast<std::size_t>(X)] = true;
+  }
+  // The marked cells as rectangles: runs along each row, joined with the same
+  // run in the rows below.
+  void ToRects(std::vector<TPictureRect>& Rects) const {
+    for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
+      for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+        if (!Marked[Index(X, Y)])
+          continue;
+        std::uint32_t End = X;
+        while (End < G.ColsCount && Marked[Index(End + 1, Y)])
+          ++End;
+        TPictureRect Run = CellRect(G, X, Y);
+        Run.W = ToInt((End - X + 1) * G.CellWidth);
+        const auto Above = std::find_if(Rects.begin(), Rects.end(), [&Run](const TPictureRect& R) {
+          return R.X == Run.X && R.W == Run.W && R.Y + R.H == Run.Y;
+        });
+        if (Above != Rects.end())
+          Above->H += Run.H;
+        else
+          Rects.push_back(Run);
+        X = End;
+      }
+    }
+  }
+  bool Any() const { return std::find(Marked.begin(), Marked.end(), true) != Marked.end(); }
+
+private:
+  const TGameGrid& G;
+  std::array<bool, CellCount> Marked{};
+};
+} // namespace
+
+void TGame::ForgetPicture() {
+  // Drawing into another picture put in Scr's place for a while leaves this one as it is.
+  if (!Kept || Kept->Picture != Scr.get())
+    return;
+  Kept->Shown = TShown::Nothing;
+  Kept->CopyAll = true;
+}
+
+const std::vector<TPictureRect>& TGame::RenderChanges() {
+  if (!Kept)
+    Kept = std::make_unique<TKeptPicture>();
+  TKeptPicture& K = *Kept;
+  K.Changed.clear();
+  if (K.Picture != Scr.get()) {
+    K.Picture = Scr.get();
+    ForgetPicture();
+  }
+  const TPictureRect Whole{0, 0, ToInt(Scr->Width()), ToInt(Scr->Height())};
+
+  if (Stopped) {
+    // The win and lose screens stay as they are once drawn.
+    const TShown Now = Lives == 0 ? TShown::LoseScreen : Lives == WonLives ? TShown::WinScreen : TShown::OtherStop;
+    if (K.Shown != Now) {
+      const bool CopyAll = K.CopyAll;
+      Render();
+      K.Shown = Now;
+      K.CopyAll = CopyAll || Now != TShown::OtherStop;
+    }
+  } else if (!KeepsYard()) {
+    Render();
+  } else {
+    const TGameGrid& G = *GameGrid;
+    TCellMarks Marks(G);
+    TDrawRecord Status;
+    // A whole Render clears the brush before any text.
+    Scr->SetBrushClear();
+    Scr->StartRecording(Status, false);
+    DrawStatusStr();
+    Scr->StopRecording();
+    if (!(Status == K.Status)) {
+      Marks.Mark(K.Status.Bounds);
+      Marks.Mark(Status.Bounds);
+      K.Status = Status;
+    }
+    for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
+      for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+        const TPngImage* Frame = FrameOf(G.Cells(X, Y));
+        const TPngImage*& Shown = K.Frames[Index(X, Y)];
+        if (Frame == Shown)
+          continue;
+        Marks.Mark(Footprint(G, X, Y, Shown));
+        Marks.Mark(Footprint(G, X, Y, Frame));
+        Marks.Mark(CellRect(G, X, Y));
+        Shown = Frame;
+      }
+    }
+    if (K.Shown != TShown::Yard) {
+      RedrawYard();
+      K.Shown = TShown::Yard;
+      K.CopyAll = true;
+    } else {
+      Marks.ToRects(K.Changed);
+      for (const TPictureRect& R : K.Changed)
+        RedrawRect(R);
+    }
+  }
+  if (K.CopyAll) {
+    K.Changed.assign(1, Whole);
+    K.CopyAll = false;
+  }
+  return K.Changed;
+}
+
+// Whether the background hides whatever the picture held before, as drawing
+// only changes needs; checked once, the pictures never change.
+bool TGame::KeepsYard() {
+  TKeptPicture& K = *Kept;
+  if (K.Checked)
+    return K.BackCovers;
+  K.Checked = true;
+  const TPngImage* Back = SpritesContainer->BG.Sprite(1);
+  if (Back == nullptr || Back->Empty() || Back->Width() < Scr->Width() || Back->Height() < Scr->Height())
+    return false;
+  for (std::uint32_t Y = 0; Y < Scr->Height(); ++Y)
+    for (std::uint32_t X = 0; X < Scr->Width(); ++X)
+      if (Back->PixelAt(X, Y).A != 255)
+        return false;
+  K.BackCovers = true;
+  K.Back = std::make_unique<TPicture>(Scr->Width(), Scr->Height());
+  K.Back->Draw(0, 0, *Back);
+  return true;
+}
+
+// The whole yard from the layers. The frames and status in Kept are the ones to draw.
+void TGame::RedrawYard() {
+  TKeptPicture& K = *Kept;
+  const TGameGrid& G = *GameGrid;
+  // The rock cells: the ones that never move and never change their frame.
+  std::array<const TPngImage*, CellCount> Rocks{};
+  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
+    for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+      const TGGCell& C = G.Cells(X, Y);
+      const TPngImage* Frame = FrameOf(C);
+      if (C.Holded && C.TicksToSprite == 0 && FitsCell(G, Frame))
+        Rocks[Index(X, Y)] = Frame;
+    }
+  }
+  if (!K.Static || Rocks != K.StaticFrames)
+    BuildStaticLayer(Rocks);
+  RedrawRect({0, 0, ToInt(Scr->Width()), ToInt(Scr->Height())});
+}
+
+void TGame::BuildStaticLayer(const std::array<const TPngImage*, TKeptPicture::CellCount>& Rocks) {
+  TKeptPicture& K = *Kept;
+  const TGameGrid& G = *GameGrid;
+  K.StaticFrames = Rocks;
+  K.Static = std::make_unique<TPicture>(Scr->Width(), Scr->Height());
+  K.Static->Draw(0, 0, *SpritesContainer->BG.Sprite(1));
+  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y)
+    for (std::uint32_t X = 1; X <= G.ColsCount; ++X)
+      if (const TPngImage* Frame = Rocks[Index(X, Y)])
+        K.Static->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
+}
+
+// Whether restoring Rect from the layer with the rocks gives what a whole
+// Render has there before the cells after the rocks: every rock in it shows
+// its frame, and no bigger frame drawn before a rock reaches under it.
+bool TGame::StaticLayerFits(const TPictureRect& Rect) const {
+  const TKeptPicture& K = *Kept;
+  if (!K.Static)
+    return false;
+  const TGameGrid& G = *GameGrid;
+  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
+    for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+      const std::size_t I = Index(X, Y);
+      const TPngImage* Frame = K.Frames[I];
+      if (K.StaticFrames[I] != nullptr && CellRect(G, X, Y).Intersects(Rect) && Frame != K.StaticFrames[I])
+        return false;
+      if (Frame == nullptr || FitsCell(G, Frame))
+        continue;
+      const TPictureRect Big = Footprint(G, X, Y, Frame);
+      if (!Big.Intersects(Rect))
+        continue;
+      for (std::size_t Later = I + 1; Later < CellCount; ++Later) {
+        if (K.StaticFrames[Later] == nullptr)
+          continue;
+        const auto LX = static_cast<std::uint32_t>(Later % TGameGrid::MaxCols) + 1;
+        const auto LY = static_cast<std::uint32_t>(Later / TGameGrid::MaxCols) + 1;
+        const TPictureRect Rock = CellRect(G, LX, LY);
+        if (Rock.Intersects(Big) && Rock.Intersects(Rect))
+          return false;
+      }
+    }
+  }
+  return true;
+}
+
+void TGame::RedrawRect(const TPictureRect& Rect) {
+  const TKeptPicture& K = *Kept;
+  const TGameGrid& G = *GameGrid;
+  const bool WithRocks = StaticLayerFits(Rect);
+  Scr->CopyRect(WithRocks ? *K.Static : *K.Back, Rect);
+  Scr->SetClip(Rect);
+  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
+    for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+      const std::size_t I = Index(X, Y);
+      const TPngImage* Frame = K.Frames[I];
+      if (Frame == nullptr || (WithRocks && Frame == K.StaticFrames[I]))
+        continue;
+      if (Footprint(G, X, Y, Frame).Intersects(Rect))
+        Scr->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
+    }
+  }
+  if (K.Status.Bounds.Intersects(Rect))
+    DrawStatusStr();
+  Scr->ClearClip();
+}

@@ -1,0 +1,69 @@
+#include "ui/loop_pacer.h"
+
+#include "platform/tick.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+
+#include <thread>
+
+namespace {
+using TSteady = std::chrono::steady_clock;
+
+// A timer counts whole milliseconds from when it starts, and wakes a little
+// late. Started early in a millisecond, one of 1 ms ends early in the next;
+// started this close to the end, it could end in the one after: the rest is slept.
+constexpr auto ShortRest = std::chrono::microseconds(600);
+
+// When the steady clock, which the tick counter reads, enters its next millisecond.
+TSteady::time_point NextMsStart() {
+  using namespace std::chrono;
+  const auto Now = TSteady::now();
+  return TSteady::time_point(floor<milliseconds>(Now.time_since_epoch()) + milliseconds(1));
+}
+} // namespace
+
+TLoopPacer::TLoopPacer() {
+  NextMs.setSingleShot(true);
+  NextMs.setTimerType(Qt::PreciseTimer);
+}
+
+void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
+  if (GetTickCount() != Now)
+    return;
+  if (!Rests) {
+    // Where the loop would rest, keys may arrive: a replay hands out the recorded ones here.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
+  const TSteady::time_point Next = NextMsStart();
+  if (Next - TSteady::now() <= ShortRest) {
+    std::this_thread::sleep_until(Next);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
+  NextMs.start(std::chrono::milliseconds(1));
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  NextMs.stop();
+}
+
+void TLoopPacer::WaitForEvent() {
+  QCoreApplication::processEvents(Rests ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+}
+
+void TLoopPacer::CountPass(std::uint32_t Now, bool Playing, bool PictureChanged) {
+  ++Counted.Passes;
+  if (PictureChanged)
+    ++Counted.Pictures;
+  if (!Playing) {
+    HaveLast = false;
+    return;
+  }
+  if (HaveLast && Now != LastVisited) {
+    Counted.MsPlayed += static_cast<std::uint32_t>(Now - LastVisited);
+    ++Counted.MsVisited;
+  }
+  LastVisited = Now;
+  HaveLast = true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+
+// The main loop's pace. Every decision of the game compares readings of the
+// 1 ms tick counter, so once a pass has changed nothing, further passes in the
+// same millisecond decide nothing: the loop then sleeps until the next
+// millisecond, or until a window event (a key) wakes it at once.
+class TLoopPacer : public QObject {
+  Q_OBJECT
+public:
+  TLoopPacer();
+
+  // Runs at the start of every pass, before the game's tick: the place for
+  // work that must be done as often as the game is visited (reading a
+  // gamepad, say). Empty by default.
+  std::function<void()> OnPass;
+  // False: the loop never rests. A replay keeps the pace of its recording by
+  // itself, and a verifying one runs as fast as it can.
+  bool Rests = true;
+
+  // Dispatches window events, sleeping until the tick counter moves past Now
+  // or an event arrives, whichever comes first. Returns at once when the
+  // counter has already moved on.
+  void WaitForNextMs(std::uint32_t Now);
+  // Dispatches window events, sleeping until one arrives: on the win and lose
+  // screens nothing changes until the player presses a key.
+  void WaitForEvent();
+
+  // What the loop has done, for the measuring mode.
+  struct TStats {
+    std::uint64_t Passes = 0;      // passes run
+    std::uint64_t MsPlayed = 0;    // tick-counter milliseconds between passes of a running game
+    std::uint64_t MsVisited = 0;   // of those, the ones in which a pass ran
+    std::uint64_t Pictures = 0;    // passes that changed the picture on screen
+  };
+  const TStats& Stats() const { return Counted; }
+  // Counts a pass that ran at tick-counter time Now; Playing is false on the
+  // win and lose screens, which have no milliseconds to visit.
+  void CountPass(std::uint32_t Now, bool Playing, bool PictureChanged);
+  // A new run of the loop starts: the time since the last pass was paused.
+  void StartRun() { HaveLast = false; }
+
+private:
+  QTimer NextMs;
+  TStats Counted;
+  std::uint32_t LastVisited = 0;
+  bool HaveLast = false;
+};
