@@ -1,5 +1,6 @@
 #include "assets/sound.h"
 
+#include "platform/app_paths.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -37,7 +38,7 @@ TDM::~TDM() {
   }
 }
 
-std::string TDM::DefaultSamplesDir() { return ProgramDir() + "/sounds/"; }
+std::string TDM::DefaultSamplesDir() { return FindDataDir(CurrentAppEnvironment()) + "/sounds/"; }
 
 void TDM::DataModuleCreate(const TIniFile* IniF) {
   samc = 0;
@@ -52,11 +53,12 @@ void TDM::DataModuleCreate(const TIniFile* IniF) {
     CanChangeUseSound = false;
     ShowAudioError("Error initializing audio!");
   }
+  StoredUseSound = IniF != nullptr ? IniF->ReadBool(AppTitle, "SoundOn", true) : true;
   if (!CanChangeUseSound) {
     UseSound = false;
     return;
   }
-  UseSound = IniF != nullptr ? IniF->ReadBool(AppTitle, "SoundOn", true) : true;
+  UseSound = StoredUseSound;
 
   SndBoom = LoadSample(SamplesDir + "boom01.wav");
   SndFart = LoadSample(SamplesDir + "fart01.wav");
@@ -70,6 +72,14 @@ void TDM::DataModuleCreate(const TIniFile* IniF) {
 }
 
 void TDM::DataModuleDestroy() { AudioFree(); }
+
+bool TDM::UseSoundToSave() const {
+  // Without audio the switch starts off whatever was stored; only the check
+  // box turns it on, and that is the player's choice.
+  if (!CanChangeUseSound && !UseSound)
+    return StoredUseSound;
+  return UseSound;
+}
 
 void TDM::ShowAudioError(const std::string& Message) {
   const std::string Text = Message + "\r\n(Error code: " + std::to_string(AudioErrorGetCode()) + ")";

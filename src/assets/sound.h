@@ -31,6 +31,13 @@ public:
 
   bool CanChangeUseSound = false; // audio is available; only then does the switch mean anything
   bool UseSound = false;          // the player's sound switch
+  // The switch as the settings file holds it, read also without audio: one
+  // start without a sound server must not turn the player's sound off for good.
+  bool StoredUseSound = true;
+
+  // The switch to save at the end of the run: as read, unless the player set
+  // it this run (F8 or the settings dialog's check box).
+  bool UseSoundToSave() const;
   std::string SamplesDir;
   // Indices into the loaded samples; -1 when that sample failed to load.
   std::int32_t SndBoom = 0;

@@ -1,5 +1,6 @@
 #include "assets/sprites.h"
 
+#include "platform/app_paths.h"
 #include "platform/files.h"
 
 #include <initializer_list>
@@ -57,4 +58,4 @@ TSpritesContainer::TSpritesContainer(const std::string& SpritesDir) {
   Load(LooseScreen, {"loose_screen.png"});
 }
 
-std::string DefaultSpritesDir() { return ProgramDir() + "/sprites/"; }
+std::string DefaultSpritesDir() { return FindDataDir(CurrentAppEnvironment()) + "/sprites/"; }

@@ -40,5 +40,5 @@ public:
       HelpScreen, InitScreen, AboutScreen, WinScreen, LooseScreen;
 };
 
-// The folder "sprites" beside the executable, with a trailing '/'.
+// The folder "sprites" in the game's data folder (see platform/app_paths.h), with a trailing '/'.
 std::string DefaultSpritesDir();

@@ -87,7 +87,7 @@ int ChannelOf(std::uint32_t Handle) {
 
 bool IsBusy(int Channel) { return Device.Channels[Channel].Reserved || Mix_Playing(Channel) != 0; }
 
-enum class TReadResult { Ok, NotFound, CannotRead };
+enum class TReadResult { Ok, NotFound, CannotRead, TooLarge };
 
 TReadResult ReadWholeFile(const std::string& Path, std::vector<char>& Data) {
   std::error_code Error;
@@ -96,6 +96,11 @@ TReadResult ReadWholeFile(const std::string& Path, std::vector<char>& Data) {
     return TReadResult::NotFound;
   if (!std::filesystem::is_regular_file(Status))
     return TReadResult::CannotRead;
+  const auto Size = std::filesystem::file_size(Path, Error);
+  if (Error)
+    return TReadResult::CannotRead;
+  if (Size > static_cast<std::uintmax_t>(AudioMaxFileBytes))
+    return TReadResult::TooLarge;
   std::ifstream In(Path, std::ios::binary);
   if (!In)
     return TReadResult::CannotRead;
@@ -152,6 +157,7 @@ std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlayback
   switch (ReadWholeFile(Path, Data)) {
   case TReadResult::NotFound: return FailHandle(aeFileNotFound);
   case TReadResult::CannotRead: return FailHandle(aeFileOpen);
+  case TReadResult::TooLarge: return FailHandle(aeFileTooLarge);
   case TReadResult::Ok: break;
   }
   if (!HasWavHeader(Data) || Data.size() > static_cast<std::size_t>(INT_MAX))

@@ -27,6 +27,10 @@ inline constexpr std::int32_t aeBadHandle = 9;          // unknown or outdated s
 inline constexpr std::int32_t aeBadValue = 10;          // a parameter outside its range
 inline constexpr std::int32_t aeNoChannel = 11;         // the mixer cannot take any more playbacks
 inline constexpr std::int32_t aeMixerFailed = 12;       // the mixer refused the request for a reason of its own
+inline constexpr std::int32_t aeFileTooLarge = 13;      // the sound file is larger than AudioMaxFileBytes
+
+// No sound of the game comes near this; a larger file is refused unread.
+inline constexpr std::int64_t AudioMaxFileBytes = 16 << 20;
 
 // The default output device for AudioInit.
 inline constexpr std::int32_t AudioDefaultDevice = -1;

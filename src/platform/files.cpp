@@ -1,10 +1,102 @@
 #include "platform/files.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
+
+namespace {
+// A file descriptor closed when it goes out of scope.
+class TFd {
+public:
+  explicit TFd(int aFd) : Fd(aFd) {}
+  ~TFd() {
+    if (Fd >= 0)
+      close(Fd);
+  }
+  TFd(const TFd&) = delete;
+  TFd& operator=(const TFd&) = delete;
+  int Get() const { return Fd; }
+  bool Close() { // false when the last write-back failed
+    const int Closing = Fd;
+    Fd = -1;
+    return close(Closing) == 0;
+  }
+
+private:
+  int Fd;
+};
+
+bool WriteAt(int Fd, const char* Data, std::size_t Size, off_t Offset) {
+  while (Size > 0) {
+    const ssize_t N = pwrite(Fd, Data, Size, Offset);
+    if (N < 0 && errno == EINTR)
+      continue;
+    if (N <= 0)
+      return false;
+    Data += N;
+    Size -= static_cast<std::size_t>(N);
+    Offset += N;
+  }
+  return true;
+}
+
+// The file a chain of symbolic links leads to (the name itself when it is
+// none), or nothing for a loop.
+std::optional<std::string> LinkTarget(const std::string& Path) {
+  fs::path Target = Path;
+  for (int Hops = 0; Hops < 40; ++Hops) {
+    std::error_code Error;
+    if (!fs::is_symlink(fs::symlink_status(Target, Error)))
+      return Target.string();
+    const fs::path Next = fs::read_symlink(Target, Error);
+    if (Error)
+      return std::nullopt;
+    Target = Next.is_absolute() ? Next : Target.parent_path() / Next;
+  }
+  return std::nullopt;
+}
+
+// A folder that refuses new files: the file itself is rewritten. Its new end
+// is written first, so that a full disk fails before any old byte is touched.
+bool RewriteInPlace(const std::string& Target, const std::string& Text) {
+  TFd File(open(Target.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  struct stat Info {};
+  if (File.Get() < 0 || fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode))
+    return false;
+  const auto OldSize = static_cast<std::size_t>(Info.st_size);
+  if (Text.size() > OldSize &&
+      !WriteAt(File.Get(), Text.data() + OldSize, Text.size() - OldSize, static_cast<off_t>(OldSize))) {
+    [[maybe_unused]] const int Restored = ftruncate(File.Get(), Info.st_size);
+    return false;
+  }
+  if (!WriteAt(File.Get(), Text.data(), std::min(OldSize, Text.size()), 0))
+    return false;
+  if (Text.size() < OldSize && ftruncate(File.Get(), static_cast<off_t>(Text.size())) != 0)
+    return false;
+  return fsync(File.Get()) == 0 && File.Close();
+}
+
+mode_t NewFileMode() {
+  const mode_t Mask = umask(0);
+  umask(Mask);
+  return 0666 & ~Mask;
+}
+
+void SyncFolder(const std::string& Folder) {
+  TFd Dir(open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (Dir.Get() >= 0)
+    fsync(Dir.Get());
+}
+} // namespace
 
 bool FileExists(const std::string& Path) {
   std::error_code Error;
@@ -33,7 +125,10 @@ std::string ChangeFileExt(const std::string& Path, const std::string& NewExt) {
 }
 
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt) {
-  if (FileExists(Path))
+  // Anything by that name counts, a folder or a broken link too: the player
+  // is then told what is wrong with it, not that the other name is missing.
+  std::error_code Error;
+  if (fs::symlink_status(Path, Error).type() != fs::file_type::not_found && !Error)
     return Path;
   return ChangeFileExt(Path, AlternativeExt);
 }
@@ -48,4 +143,39 @@ std::string ProgramPath() {
 
 std::string ProgramDir() {
   return fs::path(ProgramPath()).parent_path().string();
+}
+
+bool ReplaceFileContents(const std::string& Path, const std::string& Text) {
+  const std::optional<std::string> Resolved = LinkTarget(Path);
+  if (!Resolved)
+    return false;
+  const std::string& Target = *Resolved;
+  struct stat Old {};
+  const bool Exists = stat(Target.c_str(), &Old) == 0;
+  if (!Exists && errno != ENOENT)
+    return false;
+  // A file the user may not write is left as it is, although the folder would
+  // let a new file take its place.
+  if (Exists && (!S_ISREG(Old.st_mode) || access(Target.c_str(), W_OK) != 0))
+    return false;
+
+  const std::string Folder = fs::path(Target).parent_path().empty() ? "." : fs::path(Target).parent_path().string();
+  std::string Temp = Target + ".tmp-XXXXXX";
+  TFd File(mkostemp(Temp.data(), O_CLOEXEC));
+  if (File.Get() < 0) {
+    const bool FolderRefuses = errno == EACCES || errno == EPERM;
+    return Exists && FolderRefuses && RewriteInPlace(Target, Text);
+  }
+  bool Done = fchmod(File.Get(), Exists ? (Old.st_mode & 07777) : NewFileMode()) == 0;
+  // Saved by root, a player's file stays the player's.
+  if (Done && Exists && geteuid() == 0)
+    Done = fchown(File.Get(), Old.st_uid, Old.st_gid) == 0;
+  Done = Done && WriteAt(File.Get(), Text.data(), Text.size(), 0) && fsync(File.Get()) == 0;
+  Done = File.Close() && Done;
+  if (Done && rename(Temp.c_str(), Target.c_str()) == 0) {
+    SyncFolder(Folder);
+    return true;
+  }
+  unlink(Temp.c_str());
+  return false;
 }

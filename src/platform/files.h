@@ -14,10 +14,22 @@ std::int64_t FileSize(const std::string& Path);
 // by NewExt, which includes its dot; a name without extension gets NewExt added.
 std::string ChangeFileExt(const std::string& Path, const std::string& NewExt);
 
-// The name as given when a file of that name exists, otherwise the same path
-// with the other extension: every data file of the game has a second name.
+// The name as given when anything of that name exists (also a folder or a
+// broken link, which the loader then refuses by this name), otherwise the
+// same path with the other extension: every data file of the game has a
+// second name.
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt);
 
 // Full path of the running executable, and its folder without a trailing '/'.
 std::string ProgramPath();
 std::string ProgramDir();
+
+// Replaces the file's whole content with Text so that no failure loses what it
+// held: the text goes to a new file beside it, which is flushed to disk and
+// then renamed over the old one. A symbolic link is written through (the link
+// stays, the file it leads to gets the text); the file keeps its mode. False,
+// with the file as it was, when the file may not be written by this user, is
+// not a regular file, or the disk refuses the text. Only a folder that refuses
+// new files has the file rewritten in place, and then it is grown before it is
+// overwritten, so that a full disk cannot cut off its end.
+bool ReplaceFileContents(const std::string& Path, const std::string& Text);

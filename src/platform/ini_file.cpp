@@ -1,15 +1,18 @@
 #include "platform/ini_file.h"
 
+#include "platform/files.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <fstream>
 #include <optional>
-#include <sstream>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -52,17 +55,43 @@ std::optional<std::pair<std::string, std::size_t>> KeyOf(const std::string& Line
 struct TLines {
   std::vector<std::string> Lines;
   bool FinalNewline = true;
+  bool Bom = false; // an editor put a UTF-8 byte-order mark before the first line
 };
 
-TLines ReadLines(const std::string& Path) {
-  TLines Result;
-  std::ifstream In(Path, std::ios::binary);
-  if (!In)
-    return Result;
-  std::stringstream Buffer;
-  Buffer << In.rdbuf();
-  const std::string Text = Buffer.str();
+constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
+
+enum class TRead { Done, NoFile, Unreadable };
+
+// The file's lines. A name that holds no regular file reads as no file; a
+// regular file that cannot be read is told apart, since writing over it would
+// replace the player's settings with defaults.
+TRead ReadLines(const std::string& Path, TLines& Result) {
+  struct stat Info {};
+  if (stat(Path.c_str(), &Info) != 0)
+    return errno == ENOENT ? TRead::NoFile : TRead::Unreadable;
+  if (!S_ISREG(Info.st_mode))
+    return TRead::NoFile;
+  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (Fd < 0)
+    return TRead::Unreadable;
+  std::string Text;
+  char Buffer[4096];
+  ssize_t N = 0;
+  while ((N = read(Fd, Buffer, sizeof Buffer)) != 0) {
+    if (N < 0 && errno == EINTR)
+      continue;
+    if (N < 0) {
+      close(Fd);
+      return TRead::Unreadable;
+    }
+    Text.append(Buffer, static_cast<std::size_t>(N));
+  }
+  close(Fd);
   std::size_t Start = 0;
+  if (Text.starts_with(Utf8Bom)) {
+    Result.Bom = true;
+    Start = Utf8Bom.size();
+  }
   while (Start < Text.size()) {
     auto End = Text.find('\n', Start);
     if (End == std::string::npos) {
@@ -70,13 +99,11 @@ TLines ReadLines(const std::string& Path) {
       Result.FinalNewline = false;
       break;
     }
-    std::string Line = Text.substr(Start, End - Start);
-    Result.Lines.push_back(std::move(Line));
+    Result.Lines.push_back(Text.substr(Start, End - Start));
     Start = End + 1;
   }
-  return Result;
+  return TRead::Done;
 }
-
 // Index of the value's line of Key in Section, and of the section's last line.
 struct TPlace {
   std::optional<std::size_t> SectionLine;
@@ -108,25 +135,6 @@ TPlace Find(const std::vector<std::string>& Lines, const std::string& Section, c
   return Place;
 }
 
-bool WriteAll(const std::string& Path, const std::string& Text) {
-  // Write beside the file and rename, so that a failed write leaves the old file whole.
-  const std::string Temp = Path + ".tmp";
-  if (std::FILE* F = std::fopen(Temp.c_str(), "wb")) {
-    const bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
-    const bool Closed = std::fclose(F) == 0;
-    if (Written && Closed && std::rename(Temp.c_str(), Path.c_str()) == 0)
-      return true;
-    std::remove(Temp.c_str());
-  }
-  // A folder we may not create files in can still hold a file we may rewrite.
-  if (access(Path.c_str(), W_OK) != 0)
-    return false;
-  std::FILE* F = std::fopen(Path.c_str(), "wb");
-  if (F == nullptr)
-    return false;
-  const bool Written = std::fwrite(Text.data(), 1, Text.size(), F) == Text.size();
-  return (std::fclose(F) == 0) && Written;
-}
 } // namespace
 
 bool ParseIniInteger(const std::string& Raw, std::int32_t& Value) {
@@ -141,10 +149,11 @@ bool ParseIniInteger(const std::string& Raw, std::int32_t& Value) {
     Value = static_cast<std::int32_t>(Hex);
     return true;
   }
-  std::size_t Skip = (!Text.empty() && Text[0] == '+') ? 1 : 0;
-  const char* First = Text.data() + Skip;
+  const bool Plus = !Text.empty() && Text[0] == '+';
+  const char* First = Text.data() + (Plus ? 1 : 0);
   const char* Last = Text.data() + Text.size();
-  if (First == Last)
+  // The number reader takes a minus sign of its own: one sign only.
+  if (First == Last || (Plus && *First == '-'))
     return false;
   std::int32_t Decimal = 0;
   const auto [End, Error] = std::from_chars(First, Last, Decimal, 10);
@@ -154,11 +163,16 @@ bool ParseIniInteger(const std::string& Raw, std::int32_t& Value) {
   return true;
 }
 
-TIniFile::TIniFile(std::string aFileName) : Path(std::move(aFileName)) {}
+TIniFile::TIniFile(std::string aFileName) : Path(std::move(aFileName)) {
+  TLines File;
+  Unreadable = ReadLines(Path, File) == TRead::Unreadable;
+}
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Key,
                                  const std::string& Default) const {
-  const TLines File = ReadLines(Path);
+  TLines File;
+  if (ReadLines(Path, File) == TRead::Unreadable)
+    Unreadable = true;
   const TPlace Place = Find(File.Lines, Section, Key);
   if (!Place.KeyLine)
     return Default;
@@ -176,7 +190,15 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
-  TLines File = ReadLines(Path);
+  TLines File;
+  if (ReadLines(Path, File) == TRead::Unreadable)
+    Unreadable = true;
+  if (Unreadable) {
+    // The player hears of it once; the values are not saved in any case.
+    if (std::exchange(UnreadableReported, true))
+      return;
+    throw EIniWriteError("Unable to write to " + Path);
+  }
   std::vector<std::string>& Lines = File.Lines;
   const TPlace Place = Find(Lines, Section, Key);
   const bool Crlf = !Lines.empty() && !Lines.front().empty() && Lines.front().back() == '\r';
@@ -192,13 +214,13 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Key, c
     Lines.push_back("[" + Section + "]" + Eol);
     Lines.push_back(NewLine);
   }
-  std::string Text;
+  std::string Text(File.Bom ? Utf8Bom : std::string_view());
   for (std::size_t I = 0; I < Lines.size(); ++I) {
     Text += Lines[I];
     if (I + 1 < Lines.size() || File.FinalNewline || !Place.KeyLine)
       Text += '\n';
   }
-  if (!WriteAll(Path, Text))
+  if (!ReplaceFileContents(Path, Text))
     throw EIniWriteError("Unable to write to " + Path);
 }
 

@@ -18,3 +18,4 @@ inline constexpr std::uint32_t vkF2 = 113;
 inline constexpr std::uint32_t vkF5 = 116;
 inline constexpr std::uint32_t vkF7 = 118;
 inline constexpr std::uint32_t vkF8 = 119;
+inline constexpr std::uint32_t vkF11 = 122; // full screen on and off

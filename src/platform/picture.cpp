@@ -76,11 +76,17 @@ void BlendOver(QImage& Into, const QRect& Target, const QImage& Source, const QP
 } // namespace
 
 QFont& TPicture::TImpl::CurrentFont() {
+  // The bold face is the one the game's screens are lettered in, installed
+  // with the game's packages; the default face is whatever the system offers.
+  const QString Family = FontBold ? QStringLiteral("DejaVu Sans") : QStringLiteral("Sans Serif");
   if (!Font) {
     Font.emplace();
     Font->setStyleHint(QFont::SansSerif);
-    Font->setFamily(QStringLiteral("Sans Serif"));
   }
+  if (Font->family() != Family)
+    Font->setFamily(Family);
+  if (Font->bold() != FontBold)
+    Font->setBold(FontBold);
   if (Font->pointSize() != FontPoints)
     Font->setPointSize(FontPoints);
   return *Font;
@@ -107,7 +113,7 @@ bool TPicture::TImpl::Note(const std::string& Call, const QRect& Touched) {
 }
 
 QRect TPicture::TImpl::TextBox(const QString& Text) {
-  const std::string Key = std::to_string(FontPoints) + ' ' + Text.toStdString();
+  const std::string Key = std::to_string(FontPoints) + (FontBold ? " bold " : " plain ") + Text.toStdString();
   for (const auto& [Known, Box] : TextBoxes)
     if (Known == Key)
       return Box;
@@ -179,8 +185,8 @@ void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) 
   const QString S = FromUtf8(Text);
   if (D->Recording != nullptr) {
     const std::string Call = "T " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' +
-                             std::to_string(D->FontColor.rgb()) + ' ' + std::to_string(D->FontPoints) + ' ' +
-                             (D->BrushClear ? "clear " : "white ") + Text;
+                             std::to_string(D->FontColor.rgb()) + ' ' + std::to_string(D->FontPoints) +
+                             (D->FontBold ? " bold " : " plain ") + (D->BrushClear ? "clear " : "white ") + Text;
     if (!D->Note(Call, D->TextBox(S).translated(X, Y)))
       return;
   }
@@ -192,6 +198,53 @@ void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) 
   P.setPen(D->FontColor);
   P.drawText(QPoint(X, Y + Metrics.ascent()), S);
 }
+
+void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string& Text, std::uint32_t OutlineColor) {
+  const QString S = FromUtf8(Text);
+  const QColor Outline = FromBgr(OutlineColor);
+  // Everything the text and its outline may touch, from the top-left corner
+  // of its line: letters may reach a little beyond their advance and line.
+  const QRect Area = D->TextBox(S);
+  if (D->Recording != nullptr &&
+      !D->Note("O " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' + std::to_string(D->FontColor.rgb()) + ' ' +
+                   std::to_string(D->FontPoints) + (D->FontBold ? " bold " : " plain ") +
+                   std::to_string(Outline.rgb()) + (D->BrushClear ? " clear " : " white ") + Text,
+               Area.translated(X, Y)))
+    return;
+  const QFont& Font = D->CurrentFont();
+  const QFontMetrics Metrics(Font, &D->Image);
+  const QRect Line(0, 0, Metrics.horizontalAdvance(S), Metrics.height());
+  const TImpl::TTextKey Key{S, D->FontPoints, D->FontBold, D->FontColor.rgb(), Outline.rgb()};
+  auto Found = D->OutlinedTexts.find(Key);
+  if (Found == D->OutlinedTexts.end()) {
+    constexpr std::size_t Kept = 64; // plenty for a few counts that change now and then
+    if (D->OutlinedTexts.size() >= Kept)
+      D->OutlinedTexts.clear();
+    // The text drawn once at each of the eight neighbouring pixels in the
+    // outline's colour, then once in its own colour on top.
+    QImage Image(Area.size(), QImage::Format_ARGB32_Premultiplied);
+    Image.fill(Qt::transparent);
+    QPainter P(&Image);
+    P.setRenderHint(QPainter::TextAntialiasing);
+    P.setFont(Font);
+    const QPoint Base = QPoint(0, Metrics.ascent()) - Area.topLeft();
+    P.setPen(Outline);
+    for (int Dy = -1; Dy <= 1; ++Dy)
+      for (int Dx = -1; Dx <= 1; ++Dx)
+        if (Dx != 0 || Dy != 0)
+          P.drawText(Base + QPoint(Dx, Dy), S);
+    P.setPen(D->FontColor);
+    P.drawText(Base, S);
+    P.end();
+    Found = D->OutlinedTexts.emplace(Key, std::move(Image)).first;
+  }
+  QPainter& P = D->Paint();
+  if (!D->BrushClear)
+    P.fillRect(Line.translated(X, Y), Qt::white);
+  P.drawImage(Area.topLeft() + QPoint(X, Y), Found->second);
+}
+
+void TPicture::SetFontBold(bool Bold) { D->FontBold = Bold; }
 
 std::int32_t TPicture::TextWidth(const std::string& Text) {
   return QFontMetrics(D->CurrentFont(), &D->Image).horizontalAdvance(FromUtf8(Text));

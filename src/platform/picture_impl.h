@@ -10,8 +10,10 @@
 #include <QPainter>
 #include <QPoint>
 
+#include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -19,11 +21,16 @@ struct TPicture::TImpl {
   QImage Image;
   QColor FontColor{Qt::black};
   int FontPoints = 8;
+  bool FontBold = false;
   QColor PenColor{Qt::black};
   bool BrushClear = false;
   QPoint PenPos;
   std::optional<QFont> Font; // made on first use: fonts need the application object
   std::optional<QPainter> Painter;
+  // Outlined texts drawn once and kept: the status line shows the same few
+  // texts frame after frame. Key: text, points, bold, font and outline colour.
+  using TTextKey = std::tuple<QString, int, bool, QRgb, QRgb>;
+  std::map<TTextKey, QImage> OutlinedTexts;
   std::optional<QRect> Clip;
   TDrawRecord* Recording = nullptr; // notes the drawing calls while set
   bool RecordingDraws = true;       // and draws them too

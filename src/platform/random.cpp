@@ -5,6 +5,7 @@
 
 namespace {
 TRandomSource* Source = nullptr;
+TSeedSource* Seeds = nullptr;
 
 std::mt19937& Generator() {
   static std::mt19937 Engine{5489u};
@@ -13,11 +14,17 @@ std::mt19937& Generator() {
 } // namespace
 
 void Randomize() {
-  const auto Now = std::chrono::steady_clock::now().time_since_epoch().count();
-  const auto Wall = std::chrono::system_clock::now().time_since_epoch().count();
-  std::seed_seq Seed{static_cast<std::uint32_t>(Now), static_cast<std::uint32_t>(Now >> 32),
-                     static_cast<std::uint32_t>(Wall), static_cast<std::uint32_t>(Wall >> 32)};
-  Generator().seed(Seed);
+  const auto Now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  const auto Wall = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+  // One 64-bit number, so that a recording can keep it: two runs started in
+  // the same nanosecond of the wall clock still differ by their steady clocks.
+  const std::uint64_t FromClock = Wall ^ (Now << 32 | Now >> 32);
+  RandomizeWith(Seeds != nullptr ? Seeds->Seed(FromClock) : FromClock);
+}
+
+void RandomizeWith(std::uint64_t Seed) {
+  std::seed_seq Sequence{static_cast<std::uint32_t>(Seed), static_cast<std::uint32_t>(Seed >> 32)};
+  Generator().seed(Sequence);
 }
 
 std::uint32_t Random(std::uint32_t N) {
@@ -32,5 +39,11 @@ std::uint32_t Random(std::uint32_t N) {
 TRandomSource* SetRandomSource(TRandomSource* NewSource) {
   TRandomSource* Old = Source;
   Source = NewSource;
+  return Old;
+}
+
+TSeedSource* SetSeedSource(TSeedSource* NewSource) {
+  TSeedSource* Old = Seeds;
+  Seeds = NewSource;
   return Old;
 }

@@ -5,7 +5,15 @@
 // Milliseconds from a steady clock, as an unsigned 32-bit count that wraps
 // around after about 49.7 days. Every timer of the game compares differences
 // of these readings, so the wrap-around changes nothing.
+// A recording keeps every reading and a replay gives them back in the same
+// order: only what the game does (its rules, and the loop that runs them)
+// reads this clock. Timing of anything else, such as a held key's or pad's
+// repeat, reads SteadyTickCount.
 std::uint32_t GetTickCount();
+
+// The steady clock itself, whatever source is installed: for what is no
+// decision of the game, such as how fast a replay is shown.
+std::uint32_t SteadyTickCount();
 
 // Where the readings come from. Tests install a clock they advance by hand.
 class TTickSource {

@@ -10,9 +10,9 @@ inline const std::string DistributionUrl = "https://clankora.org/download";
 
 // Where the program finds its files.
 struct TAppFiles {
-  std::string Dir;     // the executable's folder, without a trailing '/'
+  std::string Dir;     // the folder holding "sprites" and "sounds", without a trailing '/'
   std::string IniPath; // the settings file
 };
 
-// The executable's folder, and its path with the extension ".ini".
+// The running game's data folder and settings file (see platform/app_paths.h).
 TAppFiles ProgramFiles();

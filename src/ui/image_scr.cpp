@@ -1,11 +1,49 @@
 #include "ui/image_scr.h"
 
 #include "platform/picture_impl.h"
+#include "ui/view_scale.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <cstring>
+
+namespace {
+// Copies Area of From into To with every pixel made a Zoom x Zoom square: the
+// nearest-neighbour scaling of a whole factor, done row by row. Each factor
+// gets its own copy of the loop, so that the compiler unrolls the inner one.
+template <int Zoom> void ScaleArea(const QImage& From, const QRect& Area, QImage& To) {
+  const int Width = Area.width();
+  const std::size_t RowBytes = static_cast<std::size_t>(Width * Zoom) * sizeof(QRgb);
+  for (int Y = Area.top(); Y <= Area.bottom(); ++Y) {
+    const auto* Source = reinterpret_cast<const QRgb*>(From.constScanLine(Y)) + Area.left();
+    auto* First = reinterpret_cast<QRgb*>(To.scanLine(Y * Zoom)) + Area.left() * Zoom;
+    QRgb* Out = First;
+    for (int X = 0; X < Width; ++X, Out += Zoom)
+      for (int I = 0; I < Zoom; ++I)
+        Out[I] = Source[X];
+    for (int I = 1; I < Zoom; ++I)
+      std::memcpy(reinterpret_cast<QRgb*>(To.scanLine(Y * Zoom + I)) + Area.left() * Zoom, First, RowBytes);
+  }
+}
+
+void ScaleArea(const QImage& From, const QRect& Area, int Zoom, QImage& To) {
+  switch (Zoom) {
+  case 1: ScaleArea<1>(From, Area, To); break;
+  case 2: ScaleArea<2>(From, Area, To); break;
+  case 3: ScaleArea<3>(From, Area, To); break;
+  case 4: ScaleArea<4>(From, Area, To); break;
+  default: {
+    // Only full screen on a very large screen goes beyond 4x.
+    const QImage Part = From.copy(Area).scaled(Area.size() * Zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    for (int Y = 0; Y < Part.height(); ++Y)
+      std::memcpy(reinterpret_cast<QRgb*>(To.scanLine(Area.top() * Zoom + Y)) + Area.left() * Zoom, Part.constScanLine(Y),
+                  static_cast<std::size_t>(Part.width()) * sizeof(QRgb));
+    break;
+  }
+  }
+}
+} // namespace
 
 TImageScr::TImageScr(QWidget* Parent) : QWidget(Parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -14,7 +52,23 @@ TImageScr::TImageScr(QWidget* Parent) : QWidget(Parent) {
 void TImageScr::SetPictureSize(int Width, int Height) {
   Kept = QImage(Width, Height, QImage::Format_ARGB32_Premultiplied);
   Kept.fill(Qt::black);
-  setFixedSize(Width, Height);
+  SetZoom(ZoomFactor, Ratio);
+}
+
+void TImageScr::SetZoom(int aZoom, double aDevicePixelRatio) {
+  ZoomFactor = aZoom;
+  Ratio = aDevicePixelRatio > 0 ? aDevicePixelRatio : 1.0;
+  if (ZoomFactor == 1 && Ratio == 1.0) {
+    Scaled = QImage();
+  } else {
+    // The game's pictures are opaque: as plain RGB the copy to the screen needs no blending.
+    Scaled = QImage(Kept.width() * ZoomFactor, Kept.height() * ZoomFactor, QImage::Format_RGB32);
+    Scaled.setDevicePixelRatio(Ratio);
+  }
+  Stale = QRegion(Kept.rect());
+  const TViewSize Size = ZoomedSize({Kept.width(), Kept.height()}, ZoomFactor, Ratio);
+  setFixedSize(Size.Width, Size.Height);
+  update();
 }
 
 void TImageScr::CopyFrom(TPicture& Picture) {
@@ -27,7 +81,34 @@ void TImageScr::CopyFrom(TPicture& Picture) {
     P.setCompositionMode(QPainter::CompositionMode_Source);
     P.drawImage(0, 0, Source);
   }
-  update();
+  PictureChanged(Kept.rect());
+}
+
+void TImageScr::PictureChanged(const QRect& Area) {
+  if (Scaled.isNull()) {
+    update(Area);
+    return;
+  }
+  Stale += Area;
+  // The same area on screen, rounded out to whole units.
+  const QRectF OnScreen(Area.x() * ZoomFactor / Ratio, Area.y() * ZoomFactor / Ratio, Area.width() * ZoomFactor / Ratio,
+                        Area.height() * ZoomFactor / Ratio);
+  update(OnScreen.toAlignedRect());
+}
+
+void TImageScr::BringScaledUpToDate() {
+  if (Scaled.isNull() || Stale.isEmpty())
+    return;
+  for (const QRect& Area : Stale)
+    ScaleArea(Kept, Area, ZoomFactor, Scaled);
+  Stale = QRegion();
+}
+
+const QImage& TImageScr::ShownImage() {
+  if (Scaled.isNull())
+    return Kept;
+  BringScaledUpToDate();
+  return Scaled;
 }
 
 void TImageScr::CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Rects) {
@@ -45,15 +126,28 @@ void TImageScr::CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Re
     const auto Bytes = static_cast<std::size_t>(Part.width()) * 4;
     for (int Y = Part.top(); Y <= Part.bottom(); ++Y)
       std::memcpy(Kept.scanLine(Y) + Offset, Source.constScanLine(Y) + Offset, Bytes);
-    update(Part);
+    PictureChanged(Part);
   }
 }
 
 void TImageScr::paintEvent(QPaintEvent* Event) {
   QPainter P(this);
-  // Only the parts asked for: a few cells while the game runs.
-  for (const QRect& Part : Event->region())
-    P.drawImage(Part.topLeft(), Kept, Part);
+  P.setCompositionMode(QPainter::CompositionMode_Source);
+  const QImage& Shown = ShownImage();
+  const double R = Shown.devicePixelRatio();
+  const QRectF Picture(QPointF(0, 0), Shown.deviceIndependentSize());
+  // Only the parts asked for: a few cells while the game runs. Each takes one
+  // screen pixel for each pixel of Shown: no scaling happens here.
+  for (const QRect& Part : Event->region()) {
+    const QRectF Target = QRectF(Part) & Picture;
+    if (!Target.isEmpty())
+      P.drawImage(Target, Shown, QRectF(Target.topLeft() * R, Target.size() * R));
+  }
+  // A screen of fractional ratio may leave a sliver of a unit beside the picture.
+  if (Picture.width() < width())
+    P.fillRect(QRectF(Picture.width(), 0, width() - Picture.width(), height()), Qt::black);
+  if (Picture.height() < height())
+    P.fillRect(QRectF(0, Picture.height(), width(), height() - Picture.height()), Qt::black);
   if (!Painted) {
     Painted = true;
     emit FirstPainted();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRegion>
 #include <QWidget>
 
 #include <vector>
@@ -9,7 +10,9 @@ class TPicture;
 struct TPictureRect;
 
 // The picture control of the main window: it keeps the last picture copied
-// into it and repaints itself from that copy whenever the window asks.
+// into it and repaints itself from that copy whenever the window asks. Zoomed,
+// it shows each pixel as a square of screen pixels, scaled once for each
+// change of the picture when it is next painted, never in the game's drawing.
 class TImageScr : public QWidget {
   Q_OBJECT
 public:
@@ -23,6 +26,13 @@ public:
   void CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Rects);
   const QImage& Image() const { return Kept; }
 
+  // Shows the picture at Zoom screen pixels per pixel on a screen with that
+  // device pixel ratio, and takes the size that needs.
+  void SetZoom(int aZoom, double aDevicePixelRatio);
+  int Zoom() const { return ZoomFactor; }
+  // The picture as it goes to the screen, in screen pixels.
+  const QImage& ShownImage();
+
 signals:
   // The picture reached the screen for the first time.
   void FirstPainted();
@@ -31,6 +41,14 @@ protected:
   void paintEvent(QPaintEvent* Event) override;
 
 private:
+  // Part of the picture, in its own pixels, has changed.
+  void PictureChanged(const QRect& Area);
+  void BringScaledUpToDate();
+
   QImage Kept;
+  QImage Scaled;    // Kept at the zoom; empty at 1x on a screen of ratio 1
+  QRegion Stale;    // parts of Kept not yet in Scaled
+  int ZoomFactor = 1;
+  double Ratio = 1.0;
   bool Painted = false;
 };

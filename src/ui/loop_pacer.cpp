@@ -32,6 +32,11 @@ TLoopPacer::TLoopPacer() {
 void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
   if (GetTickCount() != Now)
     return;
+  if (!Rests) {
+    // Where the loop would rest, keys may arrive: a replay hands out the recorded ones here.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
   const TSteady::time_point Next = NextMsStart();
   if (Next - TSteady::now() <= ShortRest) {
     std::this_thread::sleep_until(Next);
@@ -43,7 +48,9 @@ void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
   NextMs.stop();
 }
 
-void TLoopPacer::WaitForEvent() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+void TLoopPacer::WaitForEvent() {
+  QCoreApplication::processEvents(Rests ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+}
 
 void TLoopPacer::CountPass(std::uint32_t Now, bool Playing, bool PictureChanged) {
   ++Counted.Passes;

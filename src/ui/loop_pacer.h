@@ -19,6 +19,9 @@ public:
   // work that must be done as often as the game is visited (reading a
   // gamepad, say). Empty by default.
   std::function<void()> OnPass;
+  // False: the loop never rests. A replay keeps the pace of its recording by
+  // itself, and a verifying one runs as fast as it can.
+  bool Rests = true;
 
   // Dispatches window events, sleeping until the tick counter moves past Now
   // or an event arrives, whichever comes first. Returns at once when the

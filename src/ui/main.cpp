@@ -4,6 +4,7 @@
 #include "ui/app_info.h"
 #include "ui/main_window.h"
 #include "ui/measure.h"
+#include "ui/replay_options.h"
 #include "ui/settings_dialog.h"
 #include "ui/termination.h"
 
@@ -12,6 +13,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+  TReplaySession Replay(argc, argv); // before the first seed: a recording keeps it, a replay gives it
   Randomize();
   QApplication App(argc, argv);
   // The title "Tinvell: 01h" names the settings section and the messages; the
@@ -20,30 +22,44 @@ int main(int argc, char** argv) {
   // The settings dialog may still be open when the main window closes: the program ends all the same.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  auto Main = std::make_unique<TFrmMain>(ProgramFiles());
-  auto DM = std::make_unique<TDM>(Main->IniF.get());
+  if (Replay.Refused())
+    return 1;
+  auto Main = std::make_unique<TFrmMain>(Replay.Files(ProgramFiles()));
+  auto DM = Replay.Verifying() ? nullptr : std::make_unique<TDM>(Main->IniF.get());
   Main->DM = DM.get();
   std::unique_ptr<TFrmSettings> Settings;
-  if (Main->Game) {
+  if (Main->Game && !Replay.Replaying()) {
     Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), DM.get());
     Main->Settings = Settings.get();
   }
 
-  int Result = Main->Game ? 0 : 1;
+  // Released in the reverse order of their making; each saves its settings as it goes.
+  const auto EndRun = [&] {
+    Main->Settings = nullptr;
+    Settings.reset();
+    if (DM)
+      Main->SoundOnAtEnd = DM->UseSoundToSave();
+    Main->DM = nullptr;
+    DM.reset();
+    Main.reset();
+  };
+
+  // Damaged or missing game files end the program as a failure.
+  int Result = Main->Game && !Main->EndRequested() ? 0 : 1;
   if (!Main->EndRequested()) {
     QObject::connect(Main.get(), &TFrmMain::Closed, &App, &QCoreApplication::quit, Qt::QueuedConnection);
     CloseOnTerminationSignals([&Main] { Main->close(); });
     MeasureWhenAsked(argc, argv, *Main);
-    Main->show();
-    Result = QApplication::exec();
+    Replay.Begin(*Main);
+    if (!Replay.Verifying())
+      Main->show();
+    SaveOnSuddenExit([&] {
+      Replay.End(*Main, 1);
+      EndRun();
+    });
+    Result = Replay.End(*Main, QApplication::exec());
+    SaveOnSuddenExit(nullptr);
   }
-
-  // Released in the reverse order of their making; each saves its settings as it goes.
-  Main->Settings = nullptr;
-  Settings.reset();
-  Main->SoundOnAtEnd = DM->UseSound;
-  Main->DM = nullptr;
-  DM.reset();
-  Main.reset();
+  EndRun();
   return Result;
 }

@@ -3,10 +3,12 @@
 #include "ui/app_info.h"
 #include "ui/loop_pacer.h"
 
+#include <QPoint>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDM;
@@ -14,6 +16,8 @@ class TFrmSettings;
 class TGame;
 class TImageScr;
 class TIniFile;
+class TPadInput;
+class TInputWatch;
 class TPassWatch;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
@@ -32,18 +36,28 @@ public:
   TDM* DM = nullptr;                // the sound module while it exists
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
   std::uint64_t LoopPasses = 0;     // passes of the main loop so far
+  TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   TLoopPacer Pacer;                 // the main loop's pace, and what it has done
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
   bool InfoScreenDisplayed() const { return InfoScreenShown; }
   std::int32_t ScreenIndex() const { return ShownScreen; }
+  // The zoom of the windowed picture, 1 to 4, and whether the game fills the screen.
+  int Zoom() const { return WindowZoom; }
+  bool FullScreenShown() const { return FullScreenOn; }
 
   void FormKeyDown(std::uint32_t Key);
   void ShowPausedState();
   void ShowInitScreen();
   void ShowHelpScreen();
   void ShowAboutScreen();
+  // Shows the picture in the window at aZoom, or fills the screen with it.
+  void SetZoom(int aZoom);
+  void SetFullScreen(bool On);
+  // The player left the window (another one took the keyboard, or it was
+  // minimised): a running game pauses as if Pause were pressed.
+  void PauseWhenAway();
 
   // The size of the file in bytes, or -1 when it cannot be opened.
   static std::int32_t GetFileSizeByName(const std::string& Name);
@@ -56,6 +70,9 @@ protected:
   void keyPressEvent(QKeyEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+  void changeEvent(QEvent* Event) override;
+  void resizeEvent(QResizeEvent* Event) override;
 
 private:
   void FormCreate(const TAppFiles& Files);
@@ -68,9 +85,24 @@ private:
   bool CopyChangesToScreen();
   void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
   std::int32_t StartLevel() const;
+  void TakeStoredPlace();
+  void TakeStoredPlaceBesidePlacement();
+  // The view, kept in the settings beside the window's position.
+  void LoadView();
+  void SaveView();
+  void PlaceView();
+  void KeepOnScreen();
+  // Where the window stands when it is not full screen.
+  QPoint WindowedPos() const;
 
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
+  std::optional<int> StoredLeft, StoredTop; // the position the settings file holds
+  bool Shown = false;                       // the window has been on screen in this run
   std::unique_ptr<TPassWatch> Watch;
+  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
+  int WindowZoom = 1;
+  bool FullScreenOn = false;
+  QPoint WindowedAt;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "replay/recording.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -58,6 +60,8 @@ private:
   void CBUseSoundClick();
   void BitBtn1Click();
   void BringLevelIntoRange();
+  // Tells a running recording what changed.
+  void Tell(TEventKind Kind, std::int32_t Value);
 
   TFrmMain& Main;
   TGame& Game;

@@ -1,9 +1,14 @@
 #include "ui/termination.h"
 
+#include "platform/message_box.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -32,4 +37,40 @@ void CloseOnTerminationSignals(std::function<void()> OnSignal) {
   Action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &Action, nullptr);
   sigaction(SIGINT, &Action, nullptr);
+  sigaction(SIGHUP, &Action, nullptr);
+}
+
+namespace {
+// Left to the process's end on purpose: it must outlive everything it saves.
+std::function<void()>& SuddenExitHandler() {
+  static auto* Handler = new std::function<void()>();
+  return *Handler;
+}
+
+// With the display gone no message box can be shown; the terminal may still listen.
+class TStderrMessages : public TMessageSink {
+public:
+  TStderrMessages() : Previous(SetMessageSink(this)) {}
+  ~TStderrMessages() override { SetMessageSink(Previous); }
+  TStderrMessages(const TStderrMessages&) = delete;
+  TStderrMessages& operator=(const TStderrMessages&) = delete;
+  void Show(const TMessage& Message) override { std::fprintf(stderr, "%s\n", Message.Text.c_str()); }
+
+private:
+  TMessageSink* Previous;
+};
+
+extern "C" void OnSuddenExit() {
+  std::function<void()> Handler = std::exchange(SuddenExitHandler(), nullptr);
+  if (!Handler)
+    return;
+  TStderrMessages Messages;
+  Handler();
+}
+} // namespace
+
+void SaveOnSuddenExit(std::function<void()> OnExit) {
+  static const bool Registered = std::atexit(OnSuddenExit) == 0;
+  (void)Registered;
+  SuddenExitHandler() = std::move(OnExit);
 }

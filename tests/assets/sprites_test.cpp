@@ -4,6 +4,9 @@
 #include "support/test_pictures.h"
 
 #include <filesystem>
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 class SpritesTest : public ::testing::Test {
@@ -79,4 +82,34 @@ TEST(FigureSprites, AddSpriteRefusesASeventeenthFrame) {
   EXPECT_EQ(Set.SpritesCount(), 16u);
   EXPECT_THROW(Set.AddSprite(Path), EImageLoadError);
   EXPECT_EQ(Set.SpritesCount(), 16u);
+}
+
+TEST_F(SpritesTest, ANameThatHoldsNoUsablePictureIsNamedWithItsReason) {
+  const std::string Path = Sprites + "rock.png";
+  struct TCase {
+    const char* What;
+    std::function<void()> Make;
+    const char* Reason;
+  };
+  const TCase Cases[] = {
+      {"a folder", [&] { std::filesystem::create_directory(Path); }, "Is a directory"},
+      {"a FIFO", [&] { mkfifo(Path.c_str(), 0644); }, "not a regular file"},
+      {"a dangling link", [&] { std::filesystem::create_symlink(Sprites + "gone.png", Path); },
+       "No such file or directory"},
+      {"a link loop", [&] { std::filesystem::create_symlink(Path, Path); }, "Too many levels of symbolic links"},
+      {"a link to a device", [&] { std::filesystem::create_symlink("/dev/zero", Path); }, "not a regular file"},
+  };
+  for (const TCase& C : Cases) {
+    std::filesystem::remove_all(Path);
+    C.Make();
+    TFigureSprites Set;
+    try {
+      Set.AddSprite(Path);
+      ADD_FAILURE() << C.What << " loaded";
+    } catch (const EImageLoadError& Error) {
+      const std::string Message = Error.what();
+      EXPECT_NE(Message.find("rock.png"), std::string::npos) << C.What << ": " << Message;
+      EXPECT_NE(Message.find(C.Reason), std::string::npos) << C.What << ": " << Message;
+    }
+  }
 }

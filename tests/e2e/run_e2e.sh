@@ -96,9 +96,11 @@ text_pixels_kept() { # BEFORE AFTER: how many text pixels of BEFORE are text pix
     count_white "$work/mask-a.png" "$work/mask-b.png" -compose multiply -composite
 }
 
-wait_exit() { # SECONDS
+game_status=""
+wait_exit() { # SECONDS; the program's exit code is then in game_status
   for _ in $(seq 1 $(($1 * 10))); do
-    kill -0 "$game_pid" 2>/dev/null || { wait "$game_pid" 2>/dev/null || true; game_pid=""; return 0; }
+    kill -0 "$game_pid" 2>/dev/null || {
+      game_status=0; wait "$game_pid" 2>/dev/null || game_status=$?; game_pid=""; return 0; }
     sleep 0.1
   done
   return 1
@@ -112,7 +114,8 @@ win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main windo
 
 step "the desktop knows the window as clankora and has its icon"
 xprop -id "$win" WM_CLASS | grep -q '"clankora", "clankora"' || { xprop -id "$win" WM_CLASS; fail "the window class is not clankora"; }
-xprop -id "$win" _NET_WM_ICON | grep -q 'Icon (16 x 16)' || fail "the window carries no 16-pixel icon"
+# grep reads all of xprop's long output, so that xprop does not die of a closed pipe.
+xprop -id "$win" _NET_WM_ICON | grep 'Icon (16 x 16)' >/dev/null || fail "the window carries no 16-pixel icon"
 
 step "start screen"
 sleep 0.5
@@ -169,6 +172,7 @@ xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the se
 step "Escape ends the program and the settings are saved"
 key Escape
 wait_exit 10 || fail "the program did not end on Escape"
+[ "$game_status" -eq 0 ] || fail "Escape ended the program with exit code $game_status"
 ini="$game/clankora.ini"
 [ -f "$ini" ] || fail "no settings file was written"
 grep -qx 'StartLevel=7' "$ini" || { cat "$ini"; fail "the start level was not saved as 7"; }
@@ -187,6 +191,33 @@ kill -TERM "$game_pid"
 wait_exit 10 || fail "the program ignored SIGTERM"
 grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
 
+step "SIGHUP (the terminal closed) closes the game and keeps the settings"
+sed -i -e 's/^StartLevel=.*/StartLevel=6/' -e '/^Top=/d' "$ini"
+start_game "$game"
+win=$(find_window '^Clankora!$') || fail "the main window did not open again"
+kill -HUP "$game_pid"
+wait_exit 10 || fail "the program ignored SIGHUP"
+[ "$game_status" -eq 0 ] || fail "the program ended with exit code $game_status on SIGHUP"
+grep -qx 'StartLevel=6' "$ini" && grep -q '^Top=' "$ini" || fail "the settings were not written on SIGHUP"
+
+step "a lost display ends the game, and the settings are saved first"
+lost="$work/lost"
+install_game "$lost"
+printf '[Tinvell: 01h]\nStartLevel=4\n' > "$lost/clankora.ini"
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then lost_display=":$n"; break; fi
+done
+Xvfb "$lost_display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+lost_xvfb=$!
+for _ in $(seq 1 50); do DISPLAY=$lost_display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+DISPLAY=$lost_display start_game "$lost"
+DISPLAY=$lost_display find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; fail "the window did not open on the second display"; }
+kill "$lost_xvfb"
+wait "$lost_xvfb" 2>/dev/null || true
+wait_exit 10 || fail "the program did not end when its display went away"
+grep -q '^TrashGeneratorAlgorythmIndex=' "$lost/clankora.ini" && grep -q '^SoundOn=' "$lost/clankora.ini" &&
+  grep -qx 'StartLevel=4' "$lost/clankora.ini" || { cat "$lost/clankora.ini"; fail "the settings were not saved when the display went away"; }
+
 # --- Damaged files --------------------------------------------------------
 step "a start screen of the wrong size: the message, then the end"
 bad="$work/bad"
@@ -199,6 +230,51 @@ shot damaged
 xdotool search --onlyvisible --name '^Clankora!$' >/dev/null 2>&1 && fail "the game window opened with damaged files"
 xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
+[ "$game_status" -eq 1 ] || fail "damaged files ended the program with exit code $game_status, not 1"
+
+# --- Recording and replay --------------------------------------------------
+step "a game recorded with --record replays to the same end, with and without a window"
+rec="$work/game.rec"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
+   >"$work/record.out" 2>"$work/record.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/record.err"; fail "the recording run opened no window"; }
+key space
+sleep 1
+key Left Left Up
+sleep 0.5
+key KP_Add Right space
+sleep 0.5
+key Pause
+key Pause
+sleep 1
+key Right Up
+sleep 0.5
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the recording run ignored SIGTERM"
+recorded=$(tail -n 1 "$work/record.out")
+echo "recorded: $recorded"
+[ -s "$rec" ] || fail "no recording was written"
+echo "$recorded" | grep -qE '^(won|lost|quit), [0-9]+ ticks, [0-9]+ lives, level [0-9]+, yard [0-9a-f]{16}$' ||
+  fail "the recording run printed no outcome line"
+echo "$recorded" | grep -q '^quit, 0 ticks' && fail "nothing was played while recording"
+verified=$(cd "$game" && timeout 60 ./clankora --replay "$rec" --verify 2>"$work/verify.err") ||
+  { cat "$work/verify.err"; fail "--replay --verify did not succeed"; }
+[ "$verified" = "$recorded" ] || fail "--verify reports '$verified', the recording run '$recorded'"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --replay "$rec" \
+   >"$work/replay.out" 2>"$work/replay.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/replay.err"; fail "the replay opened no window"; }
+wait_exit 30 || fail "the replay in the window did not end by itself"
+[ "$(tail -n 1 "$work/replay.out")" = "$recorded" ] || fail "the replay in the window ended elsewhere"
+
+step "a cut recording is refused with a message, and nothing is played"
+head -c 40 "$rec" >"$work/cut.rec"
+if (cd "$game" && timeout 20 ./clankora --replay "$work/cut.rec" --verify >"$work/cut.out" 2>"$work/cut.err"); then
+  fail "a cut recording was accepted"
+fi
+grep -q "cut.rec\": it is cut short" "$work/cut.err" || { cat "$work/cut.err"; fail "no clear message about the cut file"; }
+[ -s "$work/cut.out" ] && fail "a cut recording printed an outcome"
 
 # --- How fast ---------------------------------------------------------------
 step "measuring: start to first picture, the main loop's pace, processor use"
@@ -213,6 +289,83 @@ if [ -n "${E2E_CPU_LIMIT:-}" ]; then
   awk -v c="$cpu" -v l="$E2E_CPU_LIMIT" 'BEGIN { exit !(c <= l) }' ||
     fail "the game used $cpu % of a core while playing (more than $E2E_CPU_LIMIT %)"
 fi
+
+# --- A full-HD screen: zoom and full screen ---------------------------------
+step "a 1920 x 1080 screen: the first start takes the largest zoom that fits, 2x"
+kill "$xvfb_pid" 2>/dev/null || true
+wait "$xvfb_pid" 2>/dev/null || true
+for n in $(seq 141 190); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 0.5
+
+window_size() { local WIDTH HEIGHT; eval "$(xdotool getwindowgeometry --shell "$win")"; echo "${WIDTH}x${HEIGHT}"; }
+shot_window() { # NAME: the whole window, at whatever size it has
+  local X Y WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$win")"
+  mkdir -p "$work/shots"
+  xwd -root -silent | "$convert" xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/shots/$1.png"
+}
+shot_screen() { mkdir -p "$work/shots"; xwd -root -silent | "$convert" xwd:- "$work/shots/$1.png"; }
+# SHOT PICTURE WHAT: identical pixels
+expect_identical() {
+  local d; d=$(differing "$work/shots/$1.png" "$2")
+  [ "$d" -eq 0 ] || fail "$3 ($d pixels differ)"
+}
+
+zoomed="$work/zoomed"
+install_game "$zoomed"
+start_game "$zoomed"
+win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open on the large screen"; }
+sleep 0.5
+[ "$(window_size)" = 1280x960 ] || fail "the first start on 1920 x 1080 is $(window_size), not 2x"
+
+step "Ctrl+Minus: 1x; Ctrl+Plus: 1280 x 960 showing the 1x picture with every pixel doubled"
+key ctrl+minus
+[ "$(window_size)" = 640x480 ] || fail "Ctrl+Minus gave a window of $(window_size)"
+sleep 0.3
+shot_window zoom1
+expect_same zoom1 "$zoomed/sprites/1st_screen.png" "the 1x window does not show the start screen"
+key ctrl+plus
+[ "$(window_size)" = 1280x960 ] || fail "Ctrl+Plus gave a window of $(window_size)"
+sleep 0.3
+shot_window zoom2
+"$convert" "$work/shots/zoom1.png" -sample 200% "$work/zoom1-doubled.png"
+expect_identical zoom2 "$work/zoom1-doubled.png" "the 2x picture is not the 1x one scaled by nearest neighbour"
+
+step "F11 fills the screen, the picture centred at the largest factor on black; F11 leaves"
+key F11
+sleep 0.5
+eval "$(xdotool getwindowgeometry --shell "$win")"
+[ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "1920x1080+0+0" ] || fail "full screen is ${WIDTH}x${HEIGHT}+${X}+${Y}"
+shot_screen full
+"$convert" "$work/shots/zoom1.png" -sample 200% -background black -gravity center -extent 1920x1080 \
+  "$work/full-expected.png"
+expect_identical full "$work/full-expected.png" "full screen is not the 2x picture centred on black"
+key F11
+sleep 0.3
+[ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
+key F11
+
+step "Escape in full screen: Zoom and FullScreen are kept after the other settings"
+key Escape
+wait_exit 10 || fail "the program did not end on Escape"
+ini="$zoomed/clankora.ini"
+grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" || { cat "$ini"; fail "Zoom and FullScreen were not saved"; }
+[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 2 | tr '\n' ' ')" = "Zoom FullScreen " ] ||
+  { cat "$ini"; fail "Zoom and FullScreen are not written after the other keys"; }
+
+step "measuring at 2x in full screen and in a window"
+for mode in 1 0; do
+  sed -i "s/^FullScreen=.*/FullScreen=$mode/" "$ini"
+  (cd "$zoomed" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy timeout 60 ./clankora --measure 3 2>/dev/null) \
+    | sed "s/^/[$([ $mode = 1 ] && echo 'full screen 2x' || echo 'window 2x')] /" | tee -a "$work/measure.txt"
+done
+[ "$(grep -c 'passes per second' "$work/measure.txt")" -ge 3 ] || fail "the measuring runs at 2x printed nothing"
 
 # E2E_SHOTS=DIR keeps the screenshots for a look.
 [ -n "${E2E_SHOTS:-}" ] && cp -r "$work/shots/." "$E2E_SHOTS/"

@@ -111,6 +111,25 @@ TEST_F(AudioTest, EachWayASampleCanFailToLoadHasItsCode) {
   EXPECT_EQ(AudioErrorGetCode(), aeOk);
 }
 
+TEST_F(AudioTest, ASoundFileLargerThanTheLimitIsRefusedUnread) {
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  // A WAV file of silence of Size bytes in all; the silence takes no room on the disk.
+  const auto WriteWav = [this](const std::string& Name, std::int64_t Size) {
+    const std::string Path = Dir.Path() + "/" + Name;
+    const auto Le32 = [](std::uint32_t V) { return std::string{char(V), char(V >> 8), char(V >> 16), char(V >> 24)}; };
+    std::ofstream(Path, std::ios::binary) << "RIFF" << Le32(static_cast<std::uint32_t>(Size - 8)) << "WAVEfmt "
+                                          << Le32(16) << std::string("\1\0\2\0", 4) << Le32(44100) << Le32(44100 * 4)
+                                          << std::string("\4\0\x10\0", 4) << "data"
+                                          << Le32(static_cast<std::uint32_t>(Size - 44));
+    std::filesystem::resize_file(Path, static_cast<std::uintmax_t>(Size));
+    return Path;
+  };
+  EXPECT_NE(AudioSampleLoad(WriteWav("at-the-limit.wav", AudioMaxFileBytes), 3), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeOk);
+  EXPECT_EQ(AudioSampleLoad(WriteWav("200mb.wav", 200 << 20), 3), 0u);
+  EXPECT_EQ(AudioErrorGetCode(), aeFileTooLarge);
+}
+
 TEST_F(AudioTest, AFourthPlaybackTakesOverTheOneStartedFirst) {
   ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
   const std::uint32_t Sample = AudioSampleLoad(Wav, 3);

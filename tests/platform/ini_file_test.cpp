@@ -3,14 +3,19 @@
 #include "platform/ini_file.h"
 #include "support/test_pictures.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-
+#include <fstream>
 #include <functional>
+#include <set>
+#include <sstream>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <fstream>
-#include <sstream>
 
 namespace {
 const std::string Section = "Tinvell: 01h";
@@ -33,7 +38,8 @@ TEST(IniIntegers, ReadDecimalAndHexAndRefuseTheRest) {
       {"5", true, 5},           {"-1", true, -1},         {" 42 ", true, 42},       {"0x1F", true, 31},
       {"0X10", true, 16},       {"0xFFFFFFFF", true, -1}, {"0x", false, 0},         {"0xG", false, 0},
       {"", false, 0},           {"abc", false, 0},        {"5x", false, 0},         {"99999999999", false, 0},
-      {"0x100000000", false, 0}, {"+7", true, 7},
+      {"0x100000000", false, 0}, {"+7", true, 7},       {"+-5", false, 0},        {"-+5", false, 0},
+      {"++5", false, 0},        {"+", false, 0},          {"-", false, 0},          {"0x-5", false, 0},
   };
   for (const TCase& C : Cases) {
     std::int32_t Value = 12345;
@@ -148,4 +154,235 @@ TEST(IniFile, AFolderInsteadOfAFileIsARefusedWrite) {
   TIniFile Ini(Path);
   EXPECT_EQ(Ini.ReadInteger(Section, "StartLevel", 5), 5);
   EXPECT_THROW(Ini.WriteInteger(Section, "StartLevel", 4), EIniWriteError);
+}
+
+namespace {
+namespace fs = std::filesystem;
+
+// Everything in Folder but the names in Expected: temporary files left behind.
+std::set<std::string> Names(const std::string& Folder) {
+  std::set<std::string> Result;
+  for (const auto& Entry : fs::directory_iterator(Folder))
+    Result.insert(Entry.path().filename().string());
+  return Result;
+}
+
+mode_t ModeOf(const std::string& Path) {
+  struct stat Info {};
+  stat(Path.c_str(), &Info);
+  return Info.st_mode & 07777;
+}
+
+// A folder of TTempDir that an ordinary user may fill too.
+std::string SharedFolder(const TTempDir& Dir) {
+  const std::string Folder = Dir.Path() + "/shared";
+  fs::create_directory(Folder);
+  fs::permissions(Dir.Path(), fs::perms::all);
+  fs::permissions(Folder, fs::perms::all);
+  return Folder;
+}
+} // namespace
+
+TEST(IniFile, AByteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "/clankora.ini";
+  std::ofstream(Path, std::ios::binary) << "\xEF\xBB\xBF[Tinvell: 01h]\r\nStartLevel=3\r\n";
+  TIniFile Ini(Path);
+  EXPECT_EQ(Ini.ReadInteger(Section, "StartLevel", 5), 3);
+  Ini.WriteInteger(Section, "StartLevel", 8);
+  EXPECT_EQ(ReadAll(Path), "\xEF\xBB\xBF[Tinvell: 01h]\r\nStartLevel=8\r\n");
+}
+
+TEST(IniFile, ASymbolicLinkIsWrittenThroughToItsTarget) {
+  TTempDir Dir;
+  fs::create_directory(Dir.Path() + "/dotfiles");
+  const std::string Target = Dir.Path() + "/dotfiles/clankora.ini";
+  const std::string Link = Dir.Path() + "/clankora.ini";
+  std::ofstream(Target) << "[Tinvell: 01h]\nStartLevel=3\n";
+  fs::create_symlink("dotfiles/clankora.ini", Link);
+  TIniFile Ini(Link);
+  EXPECT_EQ(Ini.ReadInteger(Section, "StartLevel", 5), 3);
+  Ini.WriteInteger(Section, "StartLevel", 9);
+  EXPECT_TRUE(fs::is_symlink(Link));
+  EXPECT_EQ(ReadAll(Target), "[Tinvell: 01h]\nStartLevel=9\n");
+  EXPECT_EQ(Names(Dir.Path() + "/dotfiles"), std::set<std::string>{"clankora.ini"});
+}
+
+TEST(IniFile, TheSaveFollowsNoPlantedLinkKeepsTheModeAndLeavesNoTemporaryFile) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "/clankora.ini";
+  const std::string Victim = Dir.Path() + "/victim";
+  std::ofstream(Victim) << "someone else's file\n";
+  std::ofstream(Path) << "[Tinvell: 01h]\nStartLevel=3\n";
+  fs::permissions(Path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  // The name an earlier version wrote to, planted as a link, and a leftover of a crash.
+  fs::create_symlink(Victim, Path + ".tmp");
+  std::ofstream(Path + ".tmp-crashed") << "half a file";
+  const std::set<std::string> Before = Names(Dir.Path());
+
+  TIniFile Ini(Path);
+  Ini.WriteInteger(Section, "StartLevel", 4);
+  Ini.WriteBool(Section, "SoundOn", false);
+  EXPECT_EQ(ReadAll(Path), "[Tinvell: 01h]\nStartLevel=4\nSoundOn=0\n");
+  EXPECT_EQ(ReadAll(Victim), "someone else's file\n");
+  EXPECT_EQ(ModeOf(Path), 0640u);
+  EXPECT_EQ(Names(Dir.Path()), Before);
+}
+
+TEST(IniFile, AFileThePlayerMayNotWriteIsRefusedAndLeftByteForByte) {
+  struct TCase {
+    const char* What;
+    bool OwnedByRoot;
+    mode_t Mode;
+  };
+  for (const TCase C : {TCase{"the player's read-only file", false, 0444}, TCase{"root's file", true, 0644}}) {
+    if (C.OwnedByRoot && geteuid() != 0)
+      continue; // no other owner to hand the file to
+    TTempDir Dir;
+    const std::string Folder = SharedFolder(Dir);
+    const std::string Path = Folder + "/clankora.ini";
+    const std::string Old = "[Tinvell: 01h]\r\nStartLevel=3\r\n";
+    if (C.OwnedByRoot) {
+      std::ofstream(Path) << Old;
+      chmod(Path.c_str(), C.Mode);
+    }
+    const std::string Verdict = AsOrdinaryUser([&] () -> std::string {
+      if (!C.OwnedByRoot) {
+        std::ofstream(Path) << Old;
+        chmod(Path.c_str(), C.Mode);
+      }
+      TIniFile Ini(Path);
+      try {
+        Ini.WriteInteger(Section, "StartLevel", 4);
+        return "the write went through";
+      } catch (const EIniWriteError& Error) {
+        if (std::string(Error.what()) != "Unable to write to " + Path)
+          return std::string("wrong message: ") + Error.what();
+      }
+      return {};
+    });
+    EXPECT_EQ(Verdict, "") << C.What;
+    EXPECT_EQ(ReadAll(Path), Old) << C.What;
+    EXPECT_EQ(ModeOf(Path), C.Mode) << C.What;
+    EXPECT_EQ(Names(Folder), std::set<std::string>{"clankora.ini"}) << C.What;
+  }
+}
+
+TEST(IniFile, AFolderThatRefusesNewFilesStillHasItsWritableFileRewritten) {
+  TTempDir Dir;
+  const std::string Folder = SharedFolder(Dir);
+  const std::string Path = Folder + "/clankora.ini";
+  std::ofstream(Path) << "[Tinvell: 01h]\nStartLevel=0x0000000A\nTop=1\n";
+  chmod(Path.c_str(), 0666);
+  chmod(Folder.c_str(), 0555);
+  const std::string Verdict = AsOrdinaryUser([&Path]() -> std::string {
+    TIniFile Ini(Path);
+    Ini.WriteInteger(Section, "StartLevel", 2); // shorter than before
+    return ReadAll(Path);
+  });
+  EXPECT_EQ(Verdict, "[Tinvell: 01h]\nStartLevel=2\nTop=1\n");
+  chmod(Folder.c_str(), 0777);
+}
+
+TEST(IniFile, AFileThatCannotBeReadGivesDefaultsIsNeverWrittenAndIsReportedOnce) {
+  TTempDir Dir;
+  const std::string Folder = SharedFolder(Dir);
+  const std::string Path = Folder + "/clankora.ini";
+  const std::string Verdict = AsOrdinaryUser([&Path]() -> std::string {
+    std::ofstream(Path) << "[Tinvell: 01h]\nStartLevel=3\n";
+    chmod(Path.c_str(), 0200);
+    TIniFile Ini(Path);
+    if (Ini.ReadInteger(Section, "StartLevel", 5) != 5)
+      return "not the default";
+    int Thrown = 0;
+    for (const char* Key : {"TrashGeneratorAlgorythmIndex", "StartLevel", "Top", "SoundOn"}) {
+      try {
+        Ini.WriteInteger(Section, Key, 1);
+      } catch (const EIniWriteError& Error) {
+        if (std::string(Error.what()) != "Unable to write to " + Path)
+          return std::string("wrong message: ") + Error.what();
+        ++Thrown;
+      }
+    }
+    return Thrown == 1 ? "" : std::to_string(Thrown) + " refusals reported";
+  });
+  EXPECT_EQ(Verdict, "");
+  chmod(Path.c_str(), 0644);
+  EXPECT_EQ(ReadAll(Path), "[Tinvell: 01h]\nStartLevel=3\n");
+}
+
+namespace {
+// A tmpfs of its own, unmounted however the test ends.
+class TSmallDisk {
+public:
+  TSmallDisk(const std::string& aPath, std::size_t Bytes) : Path(aPath) {
+    fs::create_directory(Path);
+    const std::string Options = "size=" + std::to_string(Bytes) + ",mode=0777";
+    if (mount("tmpfs", Path.c_str(), "tmpfs", 0, Options.c_str()) == 0)
+      Mounted = true;
+    else
+      Reason = std::strerror(errno);
+  }
+  ~TSmallDisk() {
+    if (Mounted)
+      umount2(Path.c_str(), MNT_DETACH);
+  }
+  TSmallDisk(const TSmallDisk&) = delete;
+  TSmallDisk& operator=(const TSmallDisk&) = delete;
+  bool Mounted = false;
+  std::string Reason;
+
+private:
+  std::string Path;
+};
+
+// Takes every byte left on the disk of Folder.
+void FillDisk(const std::string& Folder) {
+  const int Fd = open((Folder + "/filler").c_str(), O_WRONLY | O_CREAT, 0600);
+  const std::string Block(4096, 'f');
+  for (std::size_t Size = Block.size(); Size > 0; Size /= 2)
+    while (write(Fd, Block.data(), Size) == static_cast<ssize_t>(Size)) {
+    }
+  close(Fd);
+}
+} // namespace
+
+TEST(IniFile, AFullDiskLeavesTheOldFileWhole) {
+  if (geteuid() != 0)
+    GTEST_SKIP() << "filling a disk needs a small tmpfs of our own, and mounting one needs root";
+  // Both ways of saving: a new file renamed over the old one, and the
+  // rewrite in place where the folder refuses new files.
+  for (const bool FolderRefusesNewFiles : {false, true}) {
+    TTempDir Dir;
+    fs::permissions(Dir.Path(), fs::perms::all);
+    TSmallDisk Disk(Dir.Path() + "/disk", 64 * 1024);
+    if (!Disk.Mounted)
+      GTEST_SKIP() << "cannot mount a small tmpfs here: " << Disk.Reason;
+    const std::string Folder = Dir.Path() + "/disk/game";
+    fs::create_directory(Folder);
+    const std::string Path = Folder + "/clankora.ini";
+    std::string Old = "[Tinvell: 01h]\nTop=100\n\n[Other]\n; ";
+    const std::string Tail = "\nLastLine=precious\n";
+    Old += std::string(8190 - Old.size() - Tail.size(), 'c') + Tail;
+    std::ofstream(Path) << Old;
+    chmod(Path.c_str(), 0666);
+    FillDisk(Folder);
+    chmod(Folder.c_str(), FolderRefusesNewFiles ? 0555 : 0777);
+
+    const auto Save = [&Path]() -> std::string {
+      TIniFile Ini(Path);
+      try {
+        Ini.WriteInteger(Section, "Left", 456); // the file grows past its last page
+        return "the settings fitted on a full disk";
+      } catch (const EIniWriteError& Error) {
+        return Error.what();
+      }
+    };
+    const std::string Verdict = FolderRefusesNewFiles ? AsOrdinaryUser(Save) : Save();
+    EXPECT_EQ(Verdict, "Unable to write to " + Path) << "folder refuses new files: " << FolderRefusesNewFiles;
+    const std::string Now = ReadAll(Path);
+    EXPECT_TRUE(Now == Old) << "folder refuses new files: " << FolderRefusesNewFiles << "; " << Now.size()
+                            << " bytes left of " << Old.size() << ", ending \"" << Now.substr(Now.size() - std::min<std::size_t>(Now.size(), 30)) << '"';
+    EXPECT_EQ(Names(Folder), (std::set<std::string>{"clankora.ini", "filler"}));
+  }
 }

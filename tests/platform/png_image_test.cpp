@@ -3,7 +3,68 @@
 #include "platform/png_image.h"
 #include "support/test_pictures.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+const std::string Corpus = std::string(CLANKORA_FUZZ_CORPUS) + "/png/";
+
+// The most memory the process has ever reserved, in bytes. An allocation the
+// decoder makes counts here even when it never touches the pages.
+std::int64_t PeakMemory() {
+  std::ifstream Status("/proc/self/status");
+  for (std::string Line; std::getline(Status, Line);)
+    if (Line.rfind("VmPeak:", 0) == 0)
+      return std::stoll(Line.substr(7)) * 1024;
+  return -1;
+}
+
+struct TLoadResult {
+  std::int64_t PeakGrowth = -1; // bytes
+  std::string Error;            // the refusal's message, empty when the picture loaded
+};
+
+// Loads the file in a child process, whose peak starts afresh at its birth, so
+// that no earlier case hides what this one took.
+TLoadResult LoadMeasured(const std::string& Path) {
+  int Pipe[2];
+  if (pipe(Pipe) != 0)
+    return {};
+  const pid_t Child = fork();
+  if (Child == 0) {
+    close(Pipe[0]);
+    const std::int64_t Before = PeakMemory();
+    std::string Error;
+    try {
+      TPngImage Image;
+      Image.LoadFromFile(Path);
+    } catch (const EImageLoadError& E) {
+      Error = E.what();
+    }
+    const std::string Report = std::to_string(PeakMemory() - Before) + "\n" + Error;
+    [[maybe_unused]] const auto Written = write(Pipe[1], Report.data(), Report.size());
+    _exit(0);
+  }
+  close(Pipe[1]);
+  std::string Report;
+  char Buffer[256];
+  for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
+    Report.append(Buffer, static_cast<std::size_t>(N));
+  close(Pipe[0]);
+  waitpid(Child, nullptr, 0);
+  const auto Eol = Report.find('\n');
+  if (Eol == std::string::npos)
+    return {};
+  return {std::stoll(Report.substr(0, Eol)), Report.substr(Eol + 1)};
+}
+} // namespace
 
 TEST(PngImage, DecodesSizeColourAndAlpha) {
   TTempDir Dir;
@@ -62,3 +123,57 @@ TEST(PngImage, DamagedFilesAreRefusedWithTheirName) {
     }
   }
 }
+
+TEST(PngImage, AHostileFileTakesNoMoreThanAFewMegabytes) {
+  struct TCase {
+    const char* File;
+    bool Valid; // a picture the game could show; the others are refused with their name
+  };
+  const TCase Cases[] = {
+      {"ztxt-claims-1400mb.png", false},
+      {"claims-8000x8000.png", false},
+      {"idat-claims-too-much.png", false},
+      {"ztxt-inflates-to-64mb.png", true}, // a 1 x 1 picture with a note that the game never reads
+  };
+  for (const TCase& C : Cases) {
+    const TLoadResult Result = LoadMeasured(Corpus + C.File);
+    EXPECT_EQ(Result.Error.empty(), C.Valid) << C.File << ": " << Result.Error;
+    if (!C.Valid) {
+      EXPECT_NE(Result.Error.find(C.File), std::string::npos) << Result.Error;
+    }
+    EXPECT_GE(Result.PeakGrowth, 0) << C.File;
+    EXPECT_LT(Result.PeakGrowth, 16 << 20) << C.File;
+  }
+}
+
+TEST(PngImage, EveryFormOfPngIsDecodedToItsColours) {
+  struct TCase {
+    const char* File;
+    std::uint32_t Width, Height, X, Y;
+    TRgba Pixel;
+  };
+  const TCase Cases[] = {
+      {"rgba-4x3.png", 4, 3, 3, 2, {180, 160, 200, 105}},
+      {"rgb-3x2.png", 3, 2, 1, 1, {0, 255, 0, 255}},
+      {"palette-trns-2x2.png", 2, 2, 0, 0, {255, 255, 0, 128}},
+      {"palette-trns-2x2.png", 2, 2, 1, 0, {0, 0, 255, 255}},
+      {"grey1-8x1.png", 8, 1, 1, 0, {0, 0, 0, 255}},
+      {"grey1-8x1.png", 8, 1, 2, 0, {255, 255, 255, 255}},
+      {"rgba16-1x1.png", 1, 1, 0, 0, {0x12, 0x56, 0x9a, 255}},
+      {"interlaced-3x3.png", 3, 3, 2, 1, {0xf1, 0xf1, 0xf1, 255}},
+      {"text-chunks-2x1.png", 2, 1, 1, 0, {4, 5, 6, 255}},
+  };
+  for (const TCase& C : Cases) {
+    TPngImage Image;
+    Image.LoadFromFile(Corpus + C.File);
+    EXPECT_EQ(Image.Width(), C.Width) << C.File;
+    EXPECT_EQ(Image.Height(), C.Height) << C.File;
+    const TRgba P = Image.PixelAt(C.X, C.Y);
+    EXPECT_EQ(P.A, C.Pixel.A) << C.File;
+    // Kept premultiplied inside when it has transparency, so within rounding.
+    EXPECT_NEAR(P.R, C.Pixel.R, 2) << C.File;
+    EXPECT_NEAR(P.G, C.Pixel.G, 2) << C.File;
+    EXPECT_NEAR(P.B, C.Pixel.B, 2) << C.File;
+  }
+}
+

@@ -53,7 +53,7 @@ protected:
     Main->Settings = nullptr;
     Settings.reset();
     if (DM)
-      Main->SoundOnAtEnd = DM->UseSound;
+      Main->SoundOnAtEnd = DM->UseSoundToSave();
     Main->DM = nullptr;
     DM.reset();
     Main.reset();

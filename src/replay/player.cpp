@@ -1,0 +1,72 @@
+#include "replay/player.h"
+
+#include <cassert>
+#include <utility>
+
+TReplayPlayer::TReplayPlayer(TRecording aRecording, std::string aPath)
+    : Recorded(std::move(aRecording)), Path(std::move(aPath)), PreviousTicks(SetTickSource(this)),
+      PreviousSeeds(SetSeedSource(this)) {
+  if (Recorded.Events.empty() || Recorded.Events.back().Kind != TEventKind::End)
+    Recorded.Events.push_back({TEventKind::End, 0});
+}
+
+TReplayPlayer::~TReplayPlayer() {
+  SetTickSource(PreviousTicks);
+  SetSeedSource(PreviousSeeds);
+}
+
+void TReplayPlayer::Diverge(const std::string& What) {
+  if (Fault.empty())
+    Fault = ReplayFault(Path, What);
+}
+
+std::uint32_t TReplayPlayer::Now() {
+  if (!Fault.empty())
+    return Reading;
+  switch (Next().Kind) {
+  case TEventKind::Reading:
+    Reading = static_cast<std::uint32_t>(Recorded.Events[Position++].Value);
+    break;
+  case TEventKind::End:
+    Diverge("its data runs out before the game ends");
+    break;
+  default:
+    // The original game handled a key here before it read the clock again.
+    Diverge("the game does not follow it (the clock was read where a key was recorded)");
+    break;
+  }
+  if (Advanced)
+    Advanced();
+  return Reading;
+}
+
+std::uint64_t TReplayPlayer::Seed(std::uint64_t) {
+  if (!Seeded) {
+    Seeded = true;
+    return Recorded.Header.Seed;
+  }
+  if (!Fault.empty() || Next().Kind != TEventKind::Seed) {
+    Diverge("the game does not follow it (the random generator was seeded where nothing was recorded)");
+    if (Advanced)
+      Advanced();
+    return Recorded.Header.Seed;
+  }
+  const std::uint64_t Value = Recorded.Events[Position++].Value;
+  if (Advanced)
+    Advanced();
+  return Value;
+}
+
+const TReplayEvent* TReplayPlayer::DueInput() const {
+  if (!Fault.empty())
+    return nullptr;
+  const TReplayEvent& E = Next();
+  const bool Input = E.Kind == TEventKind::Key || E.Kind == TEventKind::StartLevel ||
+                     E.Kind == TEventKind::Generator || E.Kind == TEventKind::NewGame;
+  return Input ? &E : nullptr;
+}
+
+TReplayEvent TReplayPlayer::TakeInput() {
+  assert(DueInput() != nullptr && "no key or setting is due");
+  return Recorded.Events[Position++];
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/random.h"
+#include "platform/tick.h"
+#include "replay/recording.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Plays a recording back through the game's seams: installs itself as the
+// tick source and the seed source, so the game reads the recorded clock and
+// draws from the recorded seeds, and hands the recorded keys and settings to
+// whoever drives the window, at the moment they come due. Restores the old
+// sources when destroyed.
+class TReplayPlayer : public TTickSource, public TSeedSource {
+public:
+  TReplayPlayer(TRecording Recording, std::string Path);
+  ~TReplayPlayer() override;
+  TReplayPlayer(const TReplayPlayer&) = delete;
+  TReplayPlayer& operator=(const TReplayPlayer&) = delete;
+
+  std::uint32_t Now() override;
+  std::uint64_t Seed(std::uint64_t FromClock) override;
+
+  const TReplayHeader& Header() const { return Recorded.Header; }
+  // The next event when it is the window's to handle (a key or a setting), else nullptr.
+  const TReplayEvent* DueInput() const;
+  // Hands out the due input; call only when DueInput() gives one.
+  TReplayEvent TakeInput();
+  // Every event is used up: the original program ended at this point.
+  bool Finished() const { return Fault.empty() && Next().Kind == TEventKind::End; }
+  // What went wrong, naming the file; empty while the game follows the recording.
+  const std::string& FaultText() const { return Fault; }
+  std::uint32_t LastReading() const { return Reading; }
+  // How many events the game has used so far.
+  std::size_t Used() const { return Position; }
+  // Gives up: the replay stops here with this fault.
+  void Abandon(const std::string& What) { Diverge(What); }
+
+  // Called whenever the game has taken a reading or a seed, so that the
+  // driver can hand out what comes due next.
+  std::function<void()> Advanced;
+
+private:
+  const TReplayEvent& Next() const { return Recorded.Events[Position]; }
+  void Diverge(const std::string& What);
+
+  TRecording Recorded;
+  std::string Path;
+  std::size_t Position = 0;
+  std::uint32_t Reading = 0;
+  bool Seeded = false;
+  std::string Fault;
+  TTickSource* PreviousTicks;
+  TSeedSource* PreviousSeeds;
+};

@@ -1,0 +1,149 @@
+#include "ui/replay_options.h"
+
+#include "engine/game.h"
+#include "platform/message_box.h"
+#include "replay/outcome.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "ui/main_window.h"
+#include "ui/replay_run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+// Verifying shows no window: what would be a message box goes to standard error.
+class TErrorStream : public TMessageSink {
+public:
+  void Show(const TMessage& Message) override {
+    std::string Text = Message.Text;
+    for (std::size_t At; (At = Text.find("\r\n")) != std::string::npos;)
+      Text.replace(At, 2, "\n");
+    std::fprintf(stderr, "%s\n", Text.c_str());
+  }
+};
+
+void PrintOutcome(const TFrmMain& Main) {
+  std::printf("%s\n", OutcomeLine(*Main.Game).c_str());
+  std::fflush(stdout);
+}
+} // namespace
+
+TReplayOptions ReadReplayOptions(int argc, char** argv) {
+  TReplayOptions O;
+  for (int I = 1; I < argc; ++I) {
+    const bool HasValue = I + 1 < argc;
+    if (std::strcmp(argv[I], "--record") == 0 && HasValue)
+      O.RecordPath = argv[++I];
+    else if (std::strcmp(argv[I], "--replay") == 0 && HasValue)
+      O.ReplayPath = argv[++I];
+    else if (std::strcmp(argv[I], "--verify") == 0)
+      O.Verify = true;
+  }
+  return O;
+}
+
+TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOptions(argc, argv)) {
+  if (Verifying()) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ErrorSink = std::make_unique<TErrorStream>();
+    SetMessageSink(ErrorSink.get());
+  }
+  if (Replaying()) {
+    try {
+      Player = std::make_unique<TReplayPlayer>(ReadRecording(Options.ReplayPath), Options.ReplayPath);
+    } catch (const EReplayError& Error) {
+      LoadFault = Error.what();
+    }
+    char Pattern[] = "/tmp/clankora-replay-XXXXXX";
+    if (const char* Dir = mkdtemp(Pattern))
+      ScratchDir = Dir;
+    return;
+  }
+  if (!Options.RecordPath.empty())
+    Recorder = std::make_unique<TReplayRecorder>();
+}
+
+TReplaySession::~TReplaySession() {
+  Driver.reset();
+  Player.reset();
+  RecordWatch.reset();
+  Recorder.reset();
+  if (ErrorSink)
+    SetMessageSink(nullptr);
+  if (!ScratchDir.empty()) {
+    std::error_code Ignored;
+    std::filesystem::remove_all(ScratchDir, Ignored);
+  }
+}
+
+void TReplaySession::Tell(const std::string& Text) const {
+  ShowMessage({AppTitle, Text, TMessageIcon::Error, false});
+}
+
+bool TReplaySession::Refused() {
+  if (LoadFault.empty())
+    return false;
+  Tell(LoadFault);
+  return true;
+}
+
+TAppFiles TReplaySession::Files(const TAppFiles& Program) const {
+  if (!Replaying())
+    return Program;
+  // Where the replayed window stood, and its sound switch, are no setting of the player's.
+  return {Program.Dir, (ScratchDir.empty() ? std::string("/tmp") : ScratchDir) + "/replay.ini"};
+}
+
+void TReplaySession::Begin(TFrmMain& Main) {
+  if (!Main.Game)
+    return;
+  if (Recorder)
+    RecordWatch = std::make_unique<TRecordingWatch>(Main, *Recorder);
+  if (Player) {
+    Driver = std::make_unique<TReplayDriver>(Main, *Player, !Verifying());
+    Driver->Start();
+  }
+}
+
+int TReplaySession::End(TFrmMain& Main, int Result) {
+  const int Code = Conclude(Main, Result);
+  // Nothing watches the window any more: it is released before this session.
+  Driver.reset();
+  RecordWatch.reset();
+  return Code;
+}
+
+int TReplaySession::Conclude(TFrmMain& Main, int Result) {
+  if (!Main.Game)
+    return Result;
+  if (Recorder) {
+    RecordWatch.reset();
+    try {
+      Recorder->Save(Options.RecordPath);
+    } catch (const EReplayError& Error) {
+      std::fprintf(stderr, "%s\n", Error.what());
+      return Result != 0 ? Result : 1;
+    }
+    PrintOutcome(Main);
+    return Result;
+  }
+  if (!Driver)
+    return Result;
+  if (!Player->FaultText().empty()) {
+    Tell(Player->FaultText());
+    return Result != 0 ? Result : 1;
+  }
+  if (Driver->Complete()) {
+    PrintOutcome(Main);
+    return Result;
+  }
+  if (Verifying()) {
+    Tell(ReplayFault(Options.ReplayPath, "the replay stopped before its end"));
+    return Result != 0 ? Result : 1;
+  }
+  return Result; // the player ended the replay early
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ui/app_info.h"
+
+#include <memory>
+#include <string>
+
+class TFrmMain;
+class TReplayDriver;
+class TReplayPlayer;
+class TReplayRecorder;
+class TRecordingWatch;
+class TMessageSink;
+
+// What the command line asks: "--record FILE", "--replay FILE", "--verify".
+struct TReplayOptions {
+  std::string RecordPath;
+  std::string ReplayPath;
+  bool Verify = false;
+};
+TReplayOptions ReadReplayOptions(int argc, char** argv);
+
+// A recording or a replay for the length of the program. Made first thing in
+// main, before the random generator's first seed: a recording keeps that seed,
+// a replay gives it back. A replay reads its file here and, verifying, asks
+// for no display and sends messages to standard error.
+class TReplaySession {
+public:
+  TReplaySession(int argc, char** argv);
+  ~TReplaySession();
+  TReplaySession(const TReplaySession&) = delete;
+  TReplaySession& operator=(const TReplaySession&) = delete;
+
+  bool Replaying() const { return !Options.ReplayPath.empty(); }
+  bool Verifying() const { return Replaying() && Options.Verify; }
+  // A replay that cannot start: says what is wrong with the file (a message
+  // box, or standard error when verifying) and gives true.
+  bool Refused();
+  // The program's files; a replay keeps the player's settings file out of its way.
+  TAppFiles Files(const TAppFiles& Program) const;
+  // Once the windows have set the game up: a recording notes the start, a replay starts.
+  void Begin(TFrmMain& Main);
+  // After the window closed: writes the recording and prints the outcome line;
+  // a replay prints it when it reached its end, or says what went wrong.
+  // Gives the program's exit code.
+  int End(TFrmMain& Main, int Result);
+
+private:
+  void Tell(const std::string& Text) const;
+  int Conclude(TFrmMain& Main, int Result);
+
+  TReplayOptions Options;
+  std::string LoadFault;
+  std::string ScratchDir;
+  std::unique_ptr<TMessageSink> ErrorSink;
+  std::unique_ptr<TReplayRecorder> Recorder;
+  std::unique_ptr<TRecordingWatch> RecordWatch;
+  std::unique_ptr<TReplayPlayer> Player;
+  std::unique_ptr<TReplayDriver> Driver;
+};

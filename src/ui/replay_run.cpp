@@ -1,0 +1,211 @@
+#include "ui/replay_run.h"
+
+#include "engine/game.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "ui/main_window.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace {
+const QEvent::Type StepEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+// A longer gap between two readings is a pause of the original game, not worth waiting through.
+constexpr std::uint32_t LongestWaitMs = 250;
+// Behind by more than this, the replay stops trying to catch up.
+constexpr double MostBehindMs = 50;
+constexpr int FastFactor = 4;
+// While held, the replay looks at the player's keys this often.
+constexpr double HeldRestMs = 5;
+// A replay that uses no event for this long waits for something the recording does not give.
+constexpr int ProgressCheckMs = 1000;
+constexpr int IdleChecksBeforeGivingUp = 3;
+
+double SteadyMs() {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+} // namespace
+
+TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : Main(aMain), Recorder(aRecorder) {
+  Recorder.SetStartSettings(static_cast<std::int32_t>(Main.Game->StartHardnessLevel),
+                            Main.Game->TrashGeneratorAlgorythmIndex);
+  Main.InputWatch = this;
+}
+
+TRecordingWatch::~TRecordingWatch() {
+  if (Main.InputWatch == this)
+    Main.InputWatch = nullptr;
+}
+
+bool TRecordingWatch::KeyDown(std::uint32_t Key) {
+  Recorder.Key(Key);
+  return true;
+}
+
+void TRecordingWatch::SettingChanged(TEventKind Kind, std::int32_t Value) { Recorder.Setting(Kind, Value); }
+
+TReplayDriver::TReplayDriver(TFrmMain& aMain, TReplayPlayer& aPlayer, bool aPaced)
+    : Main(aMain), Player(aPlayer), Paced(aPaced) {}
+
+TReplayDriver::~TReplayDriver() {
+  Player.Advanced = nullptr;
+  Main.Pacer.Rests = true;
+  Main.removeEventFilter(this);
+  if (Main.InputWatch == this)
+    Main.InputWatch = nullptr;
+}
+
+void TReplayDriver::Start() {
+  Main.InputWatch = this;
+  Main.Pacer.Rests = false;
+  Main.installEventFilter(this);
+  connect(&Main, &TFrmMain::Closed, this, [this] { Ended = true; });
+  Player.Advanced = [this] { Advanced(); };
+  // What the settings dialog does to the game as the program starts.
+  TGame& G = *Main.Game;
+  G.TrashGeneratorAlgorythmIndex = Player.Header().Generator;
+  G.Init(Player.Header().StartLevel);
+  PacedReading = Player.LastReading();
+  PaceTarget = SteadyMs();
+  auto* Watchdog = new QTimer(this);
+  connect(Watchdog, &QTimer::timeout, this, [this] { CheckProgress(); });
+  Watchdog->start(ProgressCheckMs);
+  Schedule();
+}
+
+bool TReplayDriver::Complete() const { return Player.Finished(); }
+
+bool TReplayDriver::KeyDown(std::uint32_t) {
+  // Only the key being played back passes, once; the player's keys and the
+  // window's own queued keys are the recording's to give.
+  const bool Pass = Delivering;
+  Delivering = false;
+  return Pass;
+}
+
+void TReplayDriver::Advanced() {
+  if (Paced || Player.DueInput() != nullptr || Player.Finished() || !Player.FaultText().empty())
+    Schedule();
+}
+
+void TReplayDriver::Schedule() {
+  if (StepPosted || Ended)
+    return;
+  StepPosted = true;
+  QCoreApplication::postEvent(this, new QEvent(StepEvent));
+}
+
+bool TReplayDriver::event(QEvent* Event) {
+  if (Event->type() != StepEvent)
+    return QObject::event(Event);
+  StepPosted = false;
+  Step();
+  return true;
+}
+
+void TReplayDriver::Step() {
+  if (Ended)
+    return;
+  if (Paced)
+    KeepPace();
+  if (Ended)
+    return;
+  if (!Player.FaultText().empty() || Player.Finished()) {
+    Stop();
+    return;
+  }
+  if (Player.DueInput() == nullptr)
+    return;
+  const TReplayEvent Input = Player.TakeInput();
+  // The next one queues behind this one, as the original's keys queued: a key
+  // that starts the game's loop lets the loop handle the rest.
+  if (Player.DueInput() != nullptr || Player.Finished())
+    Schedule();
+  Deliver(Input);
+}
+
+void TReplayDriver::Deliver(const TReplayEvent& Input) {
+  TGame& G = *Main.Game;
+  const auto Value = static_cast<std::int32_t>(static_cast<std::uint32_t>(Input.Value));
+  switch (Input.Kind) {
+  case TEventKind::Key:
+    Delivering = true;
+    Main.FormKeyDown(static_cast<std::uint32_t>(Input.Value));
+    Delivering = false;
+    break;
+  case TEventKind::StartLevel: G.StartHardnessLevel = static_cast<std::uint32_t>(Value); break;
+  case TEventKind::Generator: G.TrashGeneratorAlgorythmIndex = Value; break;
+  case TEventKind::NewGame: G.Init(Value); break;
+  default: break;
+  }
+}
+
+void TReplayDriver::KeepPace() {
+  const std::uint32_t Reading = Player.LastReading();
+  const std::uint32_t Gap = std::min(static_cast<std::uint32_t>(Reading - PacedReading), LongestWaitMs);
+  PacedReading = Reading;
+  PaceTarget += static_cast<double>(Gap) / (Fast ? FastFactor : 1);
+  PaceTarget = std::max(PaceTarget, SteadyMs() - MostBehindMs);
+  // Events are handled while waiting, so the window repaints and the player's keys work.
+  for (;;) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    const double Now = SteadyMs();
+    if (Held)
+      PaceTarget = Now;
+    if (Ended || (!Held && Now >= PaceTarget))
+      return;
+    const double Rest = Held ? HeldRestMs : std::min(PaceTarget - Now, HeldRestMs);
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(Rest));
+  }
+}
+
+void TReplayDriver::CheckProgress() {
+  if (Ended || Held || StepPosted || Player.Used() != UsedAtLastCheck) {
+    UsedAtLastCheck = Player.Used();
+    IdleChecks = 0;
+    return;
+  }
+  if (++IdleChecks < IdleChecksBeforeGivingUp)
+    return;
+  Player.Abandon("the game waits for something it does not hold (the recording does not match this game)");
+  Stop();
+}
+
+void TReplayDriver::Stop() {
+  if (Ended)
+    return;
+  Ended = true;
+  Main.close();
+}
+
+bool TReplayDriver::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched != &Main || (Event->type() != QEvent::KeyPress && Event->type() != QEvent::KeyRelease))
+    return QObject::eventFilter(Watched, Event);
+  const auto* Key = static_cast<QKeyEvent*>(Event);
+  const bool Press = Event->type() == QEvent::KeyPress;
+  switch (Key->key()) {
+  case Qt::Key_Escape:
+    if (Press)
+      Stop();
+    return true;
+  case Qt::Key_Pause:
+  case Qt::Key_P:
+    if (Press && !Key->isAutoRepeat())
+      Held = !Held;
+    return true;
+  case Qt::Key_F:
+    if (!Key->isAutoRepeat())
+      Fast = Press;
+    return true;
+  default:
+    // Neither the player's keys nor those the window queues for itself (a
+    // resume after Pause): the recording holds the ones the game handled.
+    return Press;
+  }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "ui/input_watch.h"
+
+#include <QObject>
+
+#include <cstddef>
+#include <cstdint>
+
+class TFrmMain;
+class TReplayPlayer;
+class TReplayRecorder;
+
+// Tells a recording every key the main window handles and every setting the
+// dialog changes. Made once the windows have set the game up: that is the
+// start the recording notes.
+class TRecordingWatch : public TInputWatch {
+public:
+  TRecordingWatch(TFrmMain& Main, TReplayRecorder& Recorder);
+  ~TRecordingWatch() override;
+  TRecordingWatch(const TRecordingWatch&) = delete;
+  TRecordingWatch& operator=(const TRecordingWatch&) = delete;
+  bool KeyDown(std::uint32_t Key) override;
+  void SettingChanged(TEventKind Kind, std::int32_t Value) override;
+
+private:
+  TFrmMain& Main;
+  TReplayRecorder& Recorder;
+};
+
+// Plays a recording in the main window. Each recorded key and setting reaches
+// the game at the first moment the window handles events after the clock
+// reading that came before it, so the game sees them where the original did.
+// The player's own keys do nothing to the game: Escape ends the replay, Pause
+// holds it, F held plays it four times as fast. Paced, it keeps the recorded
+// clock's pace; unpaced (verifying) it runs as fast as it can.
+class TReplayDriver : public QObject, public TInputWatch {
+  Q_OBJECT
+public:
+  TReplayDriver(TFrmMain& Main, TReplayPlayer& Player, bool Paced);
+  ~TReplayDriver() override;
+
+  // Sets the game up with the recorded settings and starts handing out the recording.
+  void Start();
+  // The replay reached the recording's end with the game following it all the way.
+  bool Complete() const;
+  bool HeldByPlayer() const { return Held; }
+  bool FastForward() const { return Fast; }
+
+  bool KeyDown(std::uint32_t Key) override;
+  void SettingChanged(TEventKind, std::int32_t) override {}
+
+protected:
+  bool event(QEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+  void Advanced();
+  void Schedule();
+  void Step();
+  void Deliver(const TReplayEvent& Input);
+  void KeepPace();
+  void CheckProgress();
+  void Stop();
+
+  TFrmMain& Main;
+  TReplayPlayer& Player;
+  bool Paced;
+  bool StepPosted = false;
+  bool Ended = false;
+  bool Held = false;
+  bool Fast = false;
+  bool Delivering = false;
+  std::uint32_t PacedReading = 0;
+  double PaceTarget = 0; // steady-clock milliseconds at which the last reading is due
+  std::size_t UsedAtLastCheck = 0;
+  int IdleChecks = 0;
+};

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the built game and checks its control fields
+# and files; as root, also installs it with dpkg, plays "clankora" from the
+# PATH as an ordinary player, and removes it, leaving none of its files.
+#   debian_package_test.sh BUILD_DIR VERSION
+set -euo pipefail
+
+build=$(cd "$1" && pwd)
+version=$2
+work=$(mktemp -d /tmp/clankora-deb-XXXXXX)
+chmod 755 "$work"
+. "$(dirname "$0")/player.sh"
+installed=""
+cleanup() {
+  stop_player
+  [ -n "$installed" ] && dpkg -r clankora >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+step "cpack -G DEB"
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/cpack.log" 2>&1 ||
+  { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$work"/out/clankora_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || { cat "$work/cpack.log"; fail "no clankora_*.deb was made"; }
+
+step "control fields"
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = clankora ] || fail "package name is '$(field Package)'"
+[ "$(field Version)" = "$version" ] || fail "version is '$(field Version)', not $version"
+[ "$(field Section)" = games ] || fail "section is '$(field Section)'"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "architecture is '$(field Architecture)'"
+description=$(field Description)
+[[ "${description%%$'\n'*}" == *robot* ]] || fail "the description does not say what the game is"
+[ "$(echo "$description" | wc -l)" -gt 1 ] || fail "the description has no long text"
+long=$(echo "$description" | awk 'length > 80')
+[ -z "$long" ] || fail "description lines longer than 80 columns: $long"
+# Every library the program needs is a dependency, found from the program itself.
+depends=$(field Depends)
+depends_names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/^ *//; s/[ :].*//')
+dpkg-deb -x "$deb" "$work/root"
+needed=$(readelf -d "$work/root/usr/games/clankora" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+[ -n "$needed" ] || fail "the packaged program names no libraries"
+for lib in $needed; do
+  owners=$(dpkg -S "*/$lib" 2>/dev/null | sed 's/: .*//; s/:[a-z0-9]*//g; s/, /\n/g' | sort -u)
+  [ -n "$owners" ] || fail "no package holds $lib"
+  found=""
+  for p in $owners; do echo "$depends_names" | grep -Fqx "$p" && found=1; done
+  [ -n "$found" ] || fail "$lib (package $owners) is not among the dependencies: $depends"
+done
+
+step "file list"
+dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/files"
+expect_file() { grep -qx "$1" "$work/files" || fail "$1 is not in the package"; }
+expect_file /usr/games/clankora
+for f in 1st_screen.png about_screen.png help_screen.png robot/walk_right/robot_right_step1.png; do
+  expect_file "/usr/share/clankora/sprites/$f"
+done
+expect_file /usr/share/clankora/sounds/boom01.wav
+expect_file /usr/share/applications/clankora.desktop
+expect_file /usr/share/metainfo/org.clankora.clankora.metainfo.xml
+expect_file /usr/share/man/man6/clankora.6.gz
+for n in 16 24 32 48 64 128 256 512; do expect_file "/usr/share/icons/hicolor/${n}x${n}/apps/clankora.png"; done
+outside=$(grep -v -e '^/$' -e '^/usr/$' -e '^/usr/games/' -e '^/usr/share/' "$work/files" || true)
+[ -z "$outside" ] || fail "files outside /usr/games and /usr/share: $outside"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "debian package: installing it needs root; the package itself passed"
+  exit 0
+fi
+
+# Other checkouts on this machine may run this test at the same time.
+exec 9>/tmp/clankora-dpkg-test.lock
+flock 9
+if dpkg-query -W -f='${db:Status-Abbrev}' clankora 2>/dev/null | grep -q '^i'; then
+  echo "skipped: a clankora package is installed on this machine already; not touching it"
+  exit 77
+fi
+
+dpkg_retry() { # dpkg refuses at once while apt holds its lock: wait for it a while
+  for _ in $(seq 1 60); do
+    if dpkg "$@" >"$work/dpkg.log" 2>&1; then return 0; fi
+    grep -qi 'lock' "$work/dpkg.log" || break
+    sleep 2
+  done
+  cat "$work/dpkg.log"
+  return 1
+}
+
+step "dpkg -i"
+installed=1
+dpkg_retry -i "$deb" || fail "dpkg -i failed"
+dpkg -L clankora | sort >"$work/installed"
+
+step "clankora from the PATH, played by an ordinary player"
+start_display
+home="$work/home"
+make_player_home "$home"
+PLAYER_PATH=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games start_as_player "$home" "$home" clankora
+expect_start_screen_then_escape /usr/share/clankora/sprites/1st_screen.png
+expect_settings_in_home "$home"
+
+step "dpkg -r leaves none of its files"
+dpkg_retry -r clankora || fail "dpkg -r failed"
+installed=""
+left=""
+while read -r f; do
+  case "$f" in /usr/share/clankora* | /usr/games/clankora) ;; *) [ -d "$f" ] && continue ;; esac
+  [ -e "$f" ] && left="$left $f"
+done <"$work/installed"
+[ -z "$left" ] || fail "left behind:$left"
+dpkg-query -W -f='${db:Status-Abbrev}' clankora 2>/dev/null | grep -q '^i' && fail "dpkg still lists the package as installed"
+echo "debian package: all steps passed"

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "engine/game.h"
+#include "platform/random.h"
+#include "replay/outcome.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "support/test_game.h"
+
+namespace {
+TRecording Recording(std::vector<TReplayEvent> Events, std::uint64_t Seed = 99) {
+  return {{GameVersion(), 5, 1, Seed}, std::move(Events)};
+}
+
+// What a piece of the game does with the clock, the generator and the keys.
+struct TSession {
+  std::vector<std::uint32_t> Readings;
+  std::vector<std::uint32_t> Draws;
+};
+} // namespace
+
+// Recorded over a manual clock, played back with no clock at all: the game
+// reads the same times and draws the same numbers, the keys come due where
+// they were handled, and the seeds given later come back where they were taken.
+TEST(Replay, GivesTheGameTheReadingsSeedsAndKeysItWasRecordedWith) {
+  TSession Original;
+  std::vector<std::uint8_t> File;
+  {
+    TManualClock Clock(4294967000u);
+    TReplayRecorder Recorder;
+    Randomize();
+    for (int I = 0; I < 5; ++I) {
+      Clock.Advance(160);
+      Original.Readings.push_back(GetTickCount());
+      Original.Draws.push_back(Random(1000));
+      if (I == 2) {
+        Recorder.Key(37);
+        Recorder.Setting(TEventKind::StartLevel, -4);
+        Randomize();
+      }
+    }
+    Recorder.SetStartSettings(3, 0);
+    File = Recorder.Bytes();
+  }
+  const TRecording Recorded = DecodeRecording(File, "game.rec");
+  EXPECT_EQ(Recorded.Header.StartLevel, 3);
+  EXPECT_EQ(Recorded.Header.Generator, 0);
+
+  TReplayPlayer Player(Recorded, "game.rec");
+  int Advances = 0;
+  Player.Advanced = [&Advances] { ++Advances; };
+  TSession Replayed;
+  RandomizeWith(1); // whatever the generator held before
+  Randomize();
+  for (int I = 0; I < 5; ++I) {
+    EXPECT_EQ(Player.DueInput(), nullptr);
+    Replayed.Readings.push_back(GetTickCount());
+    Replayed.Draws.push_back(Random(1000));
+    if (I == 2) {
+      ASSERT_NE(Player.DueInput(), nullptr);
+      EXPECT_EQ(Player.TakeInput(), (TReplayEvent{TEventKind::Key, 37}));
+      EXPECT_EQ(Player.TakeInput(), (TReplayEvent{TEventKind::StartLevel, static_cast<std::uint32_t>(-4)}));
+      Randomize();
+    }
+  }
+  EXPECT_EQ(Replayed.Readings, Original.Readings);
+  EXPECT_EQ(Replayed.Draws, Original.Draws);
+  EXPECT_EQ(Advances, 6) << "five readings and one later seed";
+  EXPECT_TRUE(Player.Finished());
+  EXPECT_EQ(Player.FaultText(), "");
+}
+
+TEST(Replay, StopsFollowingWhenTheGameAsksForWhatWasNotRecorded) {
+  const std::string Prefix = "Cannot replay \"game.rec\": ";
+  {
+    TReplayPlayer Player(Recording({{TEventKind::Reading, 50}, {TEventKind::End, 0}}), "game.rec");
+    EXPECT_EQ(GetTickCount(), 50u);
+    EXPECT_TRUE(Player.Finished());
+    EXPECT_EQ(GetTickCount(), 50u) << "a reading beyond the end repeats the last";
+    EXPECT_EQ(Player.FaultText(), Prefix + "its data runs out before the game ends.");
+    EXPECT_FALSE(Player.Finished());
+  }
+  {
+    TReplayPlayer Player(Recording({{TEventKind::Reading, 50}, {TEventKind::Key, 32}, {TEventKind::Reading, 60}}),
+                         "game.rec");
+    GetTickCount();
+    EXPECT_EQ(GetTickCount(), 50u);
+    EXPECT_EQ(Player.FaultText(),
+              Prefix + "the game does not follow it (the clock was read where a key was recorded).");
+    EXPECT_EQ(Player.DueInput(), nullptr) << "nothing more is handed out";
+  }
+  {
+    TReplayPlayer Player(Recording({{TEventKind::Reading, 50}}), "game.rec");
+    Randomize();
+    Randomize();
+    EXPECT_NE(Player.FaultText(), "");
+  }
+  EXPECT_NE(GetTickCount(), 50u) << "the steady clock is back once the replay is gone";
+}
+
+class OutcomeTest : public TGameTest {};
+
+TEST_F(OutcomeTest, TellsHowTheGameEndedAndFingerprintsTheYard) {
+  Game->Init(5);
+  const std::uint64_t Fresh = YardHash(*Game);
+  const struct {
+    bool Stopped;
+    std::uint32_t Lives;
+    const char* How;
+  } Cases[] = {{false, 3, "quit"}, {true, 0, "lost"}, {true, TGame::WonLives, "won"}};
+  for (const auto& C : Cases) {
+    Game->Stopped = C.Stopped;
+    Game->Lives = C.Lives;
+    Game->TickCount = 812;
+    char Expected[128];
+    std::snprintf(Expected, sizeof Expected, "%s, 812 ticks, %u lives, level 5, yard %016llx", C.How, C.Lives,
+                  static_cast<unsigned long long>(Fresh));
+    EXPECT_EQ(OutcomeLine(*Game), Expected);
+  }
+  Cell(10, 3).State = csSolid;
+  EXPECT_NE(YardHash(*Game), Fresh) << "a brick more";
+  Cell(10, 3).State = 0;
+  Cell(10, 3).PreviousProcessedTime += 1;
+  EXPECT_NE(YardHash(*Game), Fresh) << "a timer later";
+}

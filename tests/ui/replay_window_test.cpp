@@ -1,0 +1,249 @@
+#include "ui/ui_fixture.h"
+
+#include "platform/random.h"
+#include "replay/outcome.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "support/test_game.h"
+#include "support/yard_text.h"
+#include "ui/replay_run.h"
+
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+
+#include <functional>
+#include <string_view>
+
+namespace {
+// What a game showed and played: the yard and the picture after every tick, the cues, the end.
+struct TTrace {
+  std::vector<std::string> Yards;
+  std::vector<std::size_t> Frames;
+  std::vector<TCueCall> Cues;
+  std::string Outcome;
+};
+
+// Something the player does once the game has run so many ticks in all.
+struct TAction {
+  int AfterTicks;
+  std::function<void()> Do;
+};
+
+// Seeds that are the same in every run, so that each test plays the same game.
+class TFixedSeeds : public TSeedSource {
+public:
+  TFixedSeeds() : Previous(SetSeedSource(this)) {}
+  ~TFixedSeeds() override { SetSeedSource(Previous); }
+  std::uint64_t Seed(std::uint64_t) override { return 0x5EED0000u + Given++; }
+
+private:
+  std::uint64_t Given = 0;
+  TSeedSource* Previous;
+};
+
+class ReplayWindowTest : public TProgramTest {
+protected:
+  // Plays the script on a manual clock, recording; gives what it showed and the file.
+  TTrace Record(const std::vector<TAction>& Script, std::vector<std::uint8_t>& File) {
+    TManualClock Clock(90000);
+    TFixedSeeds Seeds;
+    TReplayRecorder Recorder;
+    Randomize(); // the program's first seed, as it starts
+    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
+    Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), nullptr);
+    Main->Settings = Settings.get();
+    TTrace T;
+    {
+      TRecordingWatch Watch(*Main, Recorder);
+      TCueRecorder Cues;
+      Main->show();
+      Post(vkSpace);
+      // The clock moves on every other tick: in between, the loop rests, and keys arrive while it does.
+      Run(Script, [&Clock, Odd = false]() mutable { Clock.Advance((Odd = !Odd) ? 37 : 0); }, T);
+      T.Cues = Cues.Calls;
+    }
+    File = Recorder.Bytes();
+    End();
+    return T;
+  }
+
+  // Plays File back in a fresh window as fast as it can; Meddle runs after every tick.
+  TTrace Replay(const std::vector<std::uint8_t>& File, std::function<void()> Meddle = [] {}) {
+    TReplayPlayer Player(DecodeRecording(File, "scripted.rec"), "scripted.rec");
+    Randomize();
+    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"});
+    TTrace T;
+    {
+      TReplayDriver Driver(*Main, Player, false);
+      TCueRecorder Cues;
+      Driver.Start();
+      Main->show();
+      Run({}, std::move(Meddle), T);
+      T.Cues = Cues.Calls;
+      EXPECT_TRUE(Driver.Complete()) << Player.FaultText();
+    }
+    End();
+    return T;
+  }
+
+  // Lets the window run until it closes, noting the game after every tick.
+  void Run(const std::vector<TAction>& Script, std::function<void()> AfterTick, TTrace& T) {
+    bool Closed = false;
+    QObject Context;
+    QObject::connect(Main.get(), &TFrmMain::Closed, &Context, [&Closed] { Closed = true; });
+    std::uint32_t SeenTick = ~0u;
+    int Ticks = 0;
+    std::size_t Next = 0;
+    QTimer Watch;
+    Watch.setInterval(0);
+    QObject::connect(&Watch, &QTimer::timeout, &Context, [&] {
+      const TGame& G = *Main->Game;
+      if (G.TickCount != SeenTick) {
+        SeenTick = G.TickCount;
+        ++Ticks;
+        Note(T);
+        AfterTick();
+      }
+      // One step at a time, also while the game stands still; a game lost early goes on to the end of the script.
+      if (Next < Script.size() && (Ticks >= Script[Next].AfterTicks || G.Stopped))
+        Script[Next++].Do();
+    });
+    Watch.start();
+    QElapsedTimer Limit;
+    Limit.start();
+    while (!Closed && Limit.elapsed() < 30000)
+      QCoreApplication::processEvents();
+    EXPECT_TRUE(Closed) << "the game did not end";
+    EXPECT_EQ(Next, Script.size()) << "the script did not run to its end";
+    T.Outcome = OutcomeLine(*Main->Game);
+  }
+
+  void Note(TTrace& T) const {
+    const TGame& G = *Main->Game;
+    std::string Yard = "tick " + std::to_string(G.TickCount) + ", level " + std::to_string(G.HardnessLevel) +
+                       ", lives " + std::to_string(G.Lives) + ", bombs " + std::to_string(G.Robot->BombCount) +
+                       ", generator " + std::to_string(G.TrashGeneratorAlgorythmIndex) + "\n";
+    for (const std::string& Row : ReadYard(G, 1, 1, G.GameGrid->ColsCount, G.GameGrid->RowsCount))
+      Yard += Row + "\n";
+    T.Yards.push_back(Yard);
+    const QImage& Shown = Main->ImageScr->Image();
+    T.Frames.push_back(std::hash<std::string_view>{}(
+        {reinterpret_cast<const char*>(Shown.constBits()), static_cast<std::size_t>(Shown.sizeInBytes())}));
+  }
+
+  std::function<void()> Key(std::uint32_t Code) {
+    return [this, Code] { Post(Code); };
+  }
+  QRadioButton* Generator(int Index) {
+    return Settings->RGTrashGeneratorAlgorythm->findChildren<QRadioButton*>().at(Index);
+  }
+};
+
+// Where two traces first part, for a readable failure.
+void ExpectSameGame(const TTrace& Replayed, const TTrace& Original) {
+  ASSERT_FALSE(Original.Yards.empty());
+  const std::size_t Shorter = std::min(Replayed.Yards.size(), Original.Yards.size());
+  for (std::size_t I = 0; I < Shorter; ++I) {
+    ASSERT_EQ(Replayed.Yards[I], Original.Yards[I]) << "after tick number " << I;
+    ASSERT_EQ(Replayed.Frames[I], Original.Frames[I]) << "the picture after tick number " << I;
+  }
+  EXPECT_EQ(Replayed.Yards.size(), Original.Yards.size());
+  EXPECT_EQ(Replayed.Cues, Original.Cues);
+  EXPECT_EQ(Replayed.Outcome, Original.Outcome);
+}
+} // namespace
+
+TEST_F(ReplayWindowTest, ReplaysAScriptedGameTickForTickAndPixelForPixel) {
+  const std::vector<TAction> Script = {
+      {3, Key(vkLeft)},   {5, Key(vkLeft)},   {8, Key(vkUp)},      {12, Key(vkRight)}, {14, Key(vkAdd)},
+      {20, Key(vkPause)}, {20, Key(vkPause)}, // held and resumed
+      {30, Key(vkDown)},  {34, Key(vkSpace)},
+      // The settings during play: a lower start level and the random generator, then back to the game.
+      {40, Key(vkF7)},    {40, [this] { Settings->SEStartLevel->setValue(3); }},
+      {40, [this] { Generator(2)->click(); }},  {40, [this] { Settings->close(); }},
+      {60, Key(vkF1)},    {60, Key(vkSpace)},
+      // A new game at the new level; the settings once more before it starts.
+      {80, Key(vkF5)},    {80, Key(vkF7)},     {80, [this] { Settings->SEStartLevel->setValue(7); }},
+      {80, [this] { Generator(0)->click(); }},  {80, [this] { Settings->close(); }}, {80, Key(vkSpace)},
+      {90, Key(vkRight)}, {95, Key(vkUp)},     {99, Key(vkRight)},  {130, Key(vkSubtract)},
+      {200, Key(vkEscape)},
+  };
+  std::vector<std::uint8_t> File;
+  const TTrace Original = Record(Script, File);
+  const TTrace Replayed = Replay(File);
+  ExpectSameGame(Replayed, Original);
+
+  // The script reached what it means to test.
+  EXPECT_NE(Original.Yards.back().find("generator 0"), std::string::npos);
+  EXPECT_NE(std::find_if(Original.Yards.begin(), Original.Yards.end(),
+                         [](const std::string& Y) { return Y.find("generator 2") != std::string::npos; }),
+            Original.Yards.end());
+  EXPECT_FALSE(Original.Cues.empty());
+}
+
+TEST_F(ReplayWindowTest, ThePlayersKeysDoNothingToAReplay) {
+  std::vector<std::uint8_t> File;
+  const TTrace Original = Record({{4, Key(vkLeft)}, {9, Key(vkUp)}, {40, Key(vkEscape)}}, File);
+  int Ticks = 0;
+  const TTrace Replayed = Replay(File, [this, &Ticks] {
+    // Every key a player might try, sent as the window system delivers them.
+    for (std::uint32_t Code : {vkRight, vkRight, vkSpace, vkAdd, vkF5, vkF1})
+      if (++Ticks % 7 == 0)
+        Press(Code);
+  });
+  ExpectSameGame(Replayed, Original);
+}
+
+TEST_F(ReplayWindowTest, PauseHoldsTheReplayFSpeedsItUpAndEscapeEndsIt) {
+  std::vector<std::uint8_t> File;
+  Record({{3, Key(vkRight)}, {400, Key(vkEscape)}}, File);
+  TReplayPlayer Player(DecodeRecording(File, "paced.rec"), "paced.rec");
+  Randomize();
+  Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"});
+  {
+    TReplayDriver Driver(*Main, Player, true);
+    Driver.Start();
+    Main->show();
+    auto Send = [this](QEvent::Type Type, int QtKey) {
+      QKeyEvent Event(Type, QtKey, Qt::NoModifier);
+      QCoreApplication::sendEvent(Main.get(), &Event);
+    };
+    const TGame& G = *Main->Game;
+    // The game's loop runs inside the replay, so the player acts from timers, as real keys would come.
+    std::uint32_t Played = 0, Held = 0;
+    QObject Context;
+    QTimer::singleShot(300, &Context, [&] {
+      Played = G.TickCount;
+      Send(QEvent::KeyPress, Qt::Key_Pause);
+    });
+    QTimer::singleShot(350, &Context, [&] { Held = G.TickCount; });
+    QTimer::singleShot(650, &Context, [&] {
+      EXPECT_TRUE(Driver.HeldByPlayer());
+      EXPECT_EQ(G.TickCount, Held) << "held by Pause";
+      Send(QEvent::KeyPress, Qt::Key_Pause);
+      Send(QEvent::KeyPress, Qt::Key_F);
+    });
+    QTimer::singleShot(950, &Context, [&] {
+      EXPECT_TRUE(Driver.FastForward());
+      EXPECT_GT(G.TickCount - Held, 32u) << "four times as fast while F is down: 300 ms of 18.5 ms ticks";
+      Send(QEvent::KeyRelease, Qt::Key_F);
+      EXPECT_FALSE(Driver.FastForward());
+      Send(QEvent::KeyPress, Qt::Key_Escape);
+    });
+    bool Closed = false;
+    QObject::connect(Main.get(), &TFrmMain::Closed, &Context, [&Closed] { Closed = true; });
+    QElapsedTimer Limit;
+    Limit.start();
+    while (!Closed && Limit.elapsed() < 20000)
+      QCoreApplication::processEvents();
+    EXPECT_GT(Played, 0u) << "the replay plays by itself";
+    EXPECT_LT(Played, 32u) << "at the recorded pace: 300 ms of 18.5 ms ticks";
+    EXPECT_LT(Limit.elapsed(), 5000) << "Escape ended the replay";
+    EXPECT_FALSE(Main->isVisible());
+    EXPECT_FALSE(Driver.Complete()) << "ended before the recording's end";
+  }
+  End();
+}

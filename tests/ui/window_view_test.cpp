@@ -1,0 +1,344 @@
+// The window around the picture: zoom, full screen, laptop keys and the pause
+// when the player leaves the window.
+#include "ui/ui_fixture.h"
+#include "ui/view_scale.h"
+
+#include <QScreen>
+#include <QTimer>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+constexpr TViewSize GamePicture{640, 480};
+
+TEST(ViewScale, FirstStartTakesTheLargestZoomWhoseWindowFitsTheScreen) {
+  struct TCase {
+    TViewSize Available;
+    double Ratio;
+    int Zoom;
+  };
+  const TViewSize Frame{16, 48};
+  const TCase Cases[] = {
+      {{1920, 1040}, 1, 2},   // a full-HD desktop with a panel: 3x would be 1920 + frame wide
+      {{1296, 1008}, 1, 2},   // 2x with its frame fits exactly
+      {{1295, 1008}, 1, 1},   // one unit short
+      {{1366, 728}, 1, 1},    // a small laptop: 2x is too high
+      {{800, 600}, 1, 1},     //
+      {{600, 400}, 1, 1},     // smaller than the picture: still 1x
+      {{3840, 2120}, 1, 4},   // 4K at ratio 1
+      {{7680, 4280}, 1, 4},   // never more than 4x in a window
+      {{1920, 1040}, 2, 4},   // 4K at ratio 2: 4 screen pixels per pixel take 1280 x 960 units
+      {{1280, 680}, 2, 2},    // 2560 x 1440 at ratio 2: 4x and 3x do not fit, 2x is 640 x 480 units
+      {{1280, 680}, 1.5, 1},  // 1920 x 1080 at 150 %: 2x takes 854 x 640 units, too high with the frame
+      {{1536, 824}, 1.25, 2}, // 1920 x 1080 at 125 %: 2x takes 1024 x 768 units
+  };
+  for (const TCase& C : Cases)
+    EXPECT_EQ(AutoZoom(C.Available, Frame, C.Ratio, GamePicture), C.Zoom)
+        << C.Available.Width << "x" << C.Available.Height << " at " << C.Ratio;
+}
+
+TEST(ViewScale, FullScreenTakesTheLargestWholeFactorThatFits) {
+  struct TCase {
+    TViewSize Screen;
+    double Ratio;
+    int Zoom;
+  };
+  const TCase Cases[] = {
+      {{1920, 1080}, 1, 2}, {{1024, 768}, 1, 1},  {{2560, 1440}, 1, 3}, {{3840, 2160}, 1, 4},
+      {{7680, 4320}, 1, 9}, {{1920, 1080}, 2, 4}, {{1280, 800}, 1.5, 2}, {{600, 400}, 1, 1},
+  };
+  for (const TCase& C : Cases)
+    EXPECT_EQ(FullScreenZoom(C.Screen, C.Ratio, GamePicture), C.Zoom)
+        << C.Screen.Width << "x" << C.Screen.Height << " at " << C.Ratio;
+}
+
+TEST(ViewScale, ZoomedSizeCountsScreenPixelsNotUnits) {
+  EXPECT_EQ(ZoomedSize(GamePicture, 2, 1), (TViewSize{1280, 960}));
+  EXPECT_EQ(ZoomedSize(GamePicture, 2, 2), (TViewSize{640, 480}));
+  EXPECT_EQ(ZoomedSize(GamePicture, 2, 1.5), (TViewSize{854, 640}));
+  EXPECT_EQ(ZoomedSize(GamePicture, 3, 1.25), (TViewSize{1536, 1152}));
+}
+
+TEST(ViewScale, AWindowIsMovedBackOntoTheScreen) {
+  const TViewPoint AreaAt{0, 30};
+  const TViewSize Area{1920, 1050};
+  EXPECT_EQ(KeptInside({100, 100}, {1280, 960}, AreaAt, Area), (TViewPoint{100, 100}));
+  EXPECT_EQ(KeptInside({900, 400}, {1280, 960}, AreaAt, Area), (TViewPoint{640, 120}));
+  EXPECT_EQ(KeptInside({-50, 0}, {640, 480}, AreaAt, Area), (TViewPoint{0, 30}));
+  // Larger than the screen: its top left stays on it.
+  EXPECT_EQ(KeptInside({300, 300}, {2560, 1920}, AreaAt, Area), (TViewPoint{0, 30}));
+}
+
+class WindowViewTest : public TProgramTest {
+protected:
+  void Open() {
+    Start();
+    Main->show();
+    Dispatch();
+  }
+  TGame& Game() { return *Main->Game; }
+  QRect ScreenArea() const { return Main->screen()->geometry(); }
+  bool ShowsPausedText() {
+    for (int X = 280; X < 360; ++X)
+      if (IsYellow(ShownPixel(*Main, X, 240)))
+        return true;
+    return false;
+  }
+  void SendKey(int Key, Qt::KeyboardModifiers Mods, const QString& Text = {}) {
+    QKeyEvent Event(QEvent::KeyPress, Key, Mods, Text);
+    QCoreApplication::sendEvent(Main.get(), &Event);
+  }
+  // The keys of the settings file, in the order they stand in it.
+  std::vector<std::string> StoredKeys() const {
+    std::ifstream In(IniPath());
+    std::vector<std::string> Keys;
+    for (std::string Line; std::getline(In, Line);)
+      if (const auto Eq = Line.find('='); Eq != std::string::npos)
+        Keys.push_back(Line.substr(0, Eq));
+    return Keys;
+  }
+};
+
+TEST_F(WindowViewTest, CtrlPlusAndMinusStepTheZoomFromOneToFour) {
+  WriteIni("Zoom=1\n");
+  Open();
+  int Zoom = 1;
+  const auto Step = [&](std::uint32_t Key, int Expected) {
+    Press(Key);
+    Zoom = Expected;
+    EXPECT_EQ(Main->Zoom(), Expected);
+    EXPECT_EQ(Main->size(), QSize(640 * Expected, 480 * Expected));
+    EXPECT_EQ(Main->ImageScr->geometry(), QRect(0, 0, 640 * Expected, 480 * Expected));
+  };
+  for (int Expected : {2, 3, 4, 4})
+    Step(kcZoomIn, Expected);
+  for (int Expected : {3, 2, 1, 1})
+    Step(kcZoomOut, Expected);
+  // The keypad's keys with Ctrl zoom too.
+  SendKey(Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, "+");
+  EXPECT_EQ(Main->Zoom(), 2);
+  EXPECT_EQ(Game().HardnessLevel, 5u) << "zooming left the level alone";
+  // The window stays on the screen.
+  const QRect Area = Main->screen()->availableGeometry();
+  EXPECT_GE(Main->x(), Area.left());
+  EXPECT_GE(Main->y(), Area.top());
+}
+
+// The picture at Zoom as nearest-neighbour scaling makes it, in the colours the screen shows.
+QImage Squares(const QImage& Picture, int Zoom) {
+  return Picture.scaled(Picture.size() * Zoom, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(WindowViewTest, TheZoomedPictureIsTheGamesPictureWithEveryPixelASquare) {
+  WriteIni("Zoom=3\n");
+  Open();
+  Press(vkF1); // a picture with detail in every corner
+  TImageScr& Scr = *Main->ImageScr;
+  ASSERT_EQ(Scr.Image().size(), QSize(640, 480)) << "the game still draws 640 x 480";
+  const QImage Help = Squares(Scr.Image(), 3);
+  EXPECT_TRUE(Scr.ShownImage().convertToFormat(QImage::Format_RGB32) == Help);
+
+  // A later picture reaches the screen scaled as well.
+  Press(vkF2);
+  EXPECT_TRUE(Scr.ShownImage().convertToFormat(QImage::Format_RGB32) == Squares(Scr.Image(), 3));
+  EXPECT_FALSE(Scr.ShownImage().convertToFormat(QImage::Format_RGB32) == Help);
+
+  // Every factor, also the larger ones full screen takes on a very large screen.
+  for (int Zoom : {2, 4, 5, 6}) {
+    Scr.SetZoom(Zoom, 1.0);
+    EXPECT_EQ(Scr.size(), QSize(640 * Zoom, 480 * Zoom));
+    EXPECT_TRUE(Scr.ShownImage().convertToFormat(QImage::Format_RGB32) == Squares(Scr.Image(), Zoom)) << Zoom;
+  }
+}
+
+TEST_F(WindowViewTest, F11FillsTheScreenWithTheLargestPictureCentredAndBack) {
+  WriteIni("Zoom=1\n");
+  Open();
+  Main->move(50, 40);
+  const QPoint Before = Main->pos();
+  Press(vkF11);
+  EXPECT_TRUE(Main->FullScreenShown());
+  EXPECT_TRUE(Main->isFullScreen());
+  const QRect Area = ScreenArea();
+  EXPECT_EQ(Main->geometry(), Area);
+  const int Zoom = FullScreenZoom({Area.width(), Area.height()}, Main->screen()->devicePixelRatio(), GamePicture);
+  const QSize Shown(640 * Zoom, 480 * Zoom);
+  EXPECT_EQ(Main->ImageScr->geometry(),
+            QRect(QPoint((Area.width() - Shown.width()) / 2, (Area.height() - Shown.height()) / 2), Shown));
+  EXPECT_EQ(Main->ImageScr->cursor().shape(), Qt::BlankCursor) << "no pointer over the picture";
+  // The zoom keys leave the full screen alone.
+  Press(kcZoomIn);
+  EXPECT_EQ(Main->ImageScr->size(), Shown);
+
+  // Alt+Enter leaves it as F11 does; the window comes back where it was, at its zoom.
+  SendKey(Qt::Key_Return, Qt::AltModifier, "\r");
+  EXPECT_FALSE(Main->FullScreenShown());
+  EXPECT_FALSE(Main->isFullScreen());
+  EXPECT_EQ(Main->size(), QSize(640, 480));
+  EXPECT_EQ(Main->ImageScr->pos(), QPoint(0, 0));
+  EXPECT_NE(Main->ImageScr->cursor().shape(), Qt::BlankCursor);
+  EXPECT_EQ(Main->pos(), Before);
+}
+
+TEST_F(WindowViewTest, ZoomAndFullScreenAreWrittenAfterThePartsKeys) {
+  Open();
+  End();
+  EXPECT_EQ(StoredKeys(), (std::vector<std::string>{"TrashGeneratorAlgorythmIndex", "StartLevel", "Top", "Left",
+                                                    "SoundOn", "Zoom", "FullScreen"}));
+}
+
+TEST_F(WindowViewTest, ZoomAndFullScreenAreKeptForTheNextStart) {
+  WriteIni("Zoom=2\n");
+  Open();
+  Press(kcZoomOut);
+  const int Zoom = Main->Zoom();
+  ASSERT_EQ(Zoom, 1);
+  Main->move(50, 40);
+  const QPoint Windowed = Main->pos();
+  Press(vkF11);
+  Main->close();
+  End();
+  EXPECT_EQ(Stored("Zoom", -1), Zoom);
+  EXPECT_EQ(Stored("FullScreen", -1), 1);
+  EXPECT_EQ(Stored("Left", -1), Windowed.x()) << "the window's own place, not the full screen's";
+  EXPECT_EQ(Stored("Top", -1), Windowed.y());
+
+  // The next start opens as it was left, and leaving full screen finds the window's place.
+  Open();
+  EXPECT_TRUE(Main->isFullScreen());
+  EXPECT_EQ(Main->Zoom(), Zoom);
+  Press(vkF11);
+  EXPECT_EQ(Main->pos(), Windowed);
+  End();
+  EXPECT_EQ(Stored("FullScreen", -1), 0);
+}
+
+TEST_F(WindowViewTest, StoredViewKeysAreReadWithTheNumberRulesAndBadOnesGiveTheDefault) {
+  // The defaults: the automatic zoom for this screen, windowed.
+  Open();
+  const int Auto = Main->Zoom();
+  End();
+  struct TCase {
+    const char* Ini;
+    int Zoom; // 0: the automatic one
+    bool FullScreen;
+  };
+  const TCase Cases[] = {
+      {"Zoom=3\nFullScreen=0\n", 3, false},
+      {"Zoom=0x4\nFullScreen=0x1\n", 4, true},
+      {"Zoom=5\nFullScreen=2\n", 0, false},
+      {"Zoom=0\nFullScreen=-1\n", 0, false},
+      {"Zoom=-2\nFullScreen=yes\n", 0, false},
+      {"Zoom=two\n", 0, false},
+      {"Top=10\nLeft=20\n", 0, false}, // a settings file from before
+  };
+  for (const TCase& C : Cases) {
+    WriteIni(C.Ini);
+    Open();
+    EXPECT_EQ(Main->Zoom(), C.Zoom != 0 ? C.Zoom : Auto) << C.Ini;
+    EXPECT_EQ(Main->FullScreenShown(), C.FullScreen) << C.Ini;
+    EXPECT_EQ(Main->isFullScreen(), C.FullScreen) << C.Ini;
+    End();
+  }
+}
+
+TEST_F(WindowViewTest, PAndTheMainKeyboardsPlusAndMinusDoWhatPauseAndTheKeypadDo) {
+  Open();
+  SendKey(Qt::Key_Plus, Qt::ShiftModifier, "+");
+  EXPECT_EQ(Game().HardnessLevel, 6u);
+  SendKey(Qt::Key_Equal, Qt::NoModifier, "=");
+  EXPECT_EQ(Game().HardnessLevel, 7u);
+  SendKey(Qt::Key_Minus, Qt::NoModifier, "-");
+  SendKey(Qt::Key_Minus, Qt::NoModifier, "-");
+  SendKey(Qt::Key_Minus, Qt::NoModifier, "-");
+  EXPECT_EQ(Game().HardnessLevel, 4u);
+
+  // P does nothing on the start screen, as Pause does.
+  SendKey(Qt::Key_P, Qt::NoModifier, "p");
+  Dispatch();
+  EXPECT_TRUE(Main->InfoScreenDisplayed());
+  EXPECT_EQ(Game().TickCount, 0u);
+
+  // A queued P stops the running loop with the paused picture; P again resumes.
+  QCoreApplication::postEvent(Main.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_P, Qt::NoModifier, "p"));
+  Press(vkSpace);
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, 1u);
+  EXPECT_TRUE(ShowsPausedText());
+  SendKey(Qt::Key_P, Qt::NoModifier, "p");
+  EXPECT_TRUE(Game().Paused) << "the resume waits for the queued Space";
+  Post(vkPause);
+  Dispatch();
+  EXPECT_EQ(Game().TickCount, 2u);
+}
+
+class AwayTest : public WindowViewTest {
+protected:
+  // Another window of the desktop takes the keyboard.
+  void SwitchAway() {
+    Other.show();
+    Other.activateWindow();
+  }
+  QWidget Other;
+};
+
+TEST_F(AwayTest, LeavingTheWindowPausesARunningGameWithThePausedPicture) {
+  Open();
+  Main->activateWindow();
+  Dispatch();
+  ASSERT_TRUE(Main->isActiveWindow());
+  bool Rescued = false;
+  // The switch happens while the loop runs; should it not pause, a Pause ends the test.
+  QTimer::singleShot(0, Main.get(), [this] { SwitchAway(); });
+  QTimer::singleShot(3000, Main.get(), [&] {
+    Rescued = true;
+    Post(vkPause);
+  });
+  Press(vkSpace);
+  EXPECT_FALSE(Rescued) << "the game ran on in the background";
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_FALSE(Main->InfoScreenDisplayed());
+  EXPECT_TRUE(ShowsPausedText());
+
+  // Coming back does not resume it; the player does.
+  const std::uint32_t Ticks = Game().TickCount;
+  Main->activateWindow();
+  Dispatch();
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, Ticks);
+}
+
+TEST_F(AwayTest, LeavingThePausedGameChangesNothing) {
+  Open();
+  Main->activateWindow();
+  Dispatch();
+  SwitchAway();
+  Dispatch();
+  EXPECT_TRUE(Main->InfoScreenDisplayed()) << "still the start screen";
+  EXPECT_FALSE(ShowsPausedText());
+  EXPECT_EQ(Game().TickCount, 0u);
+  // A game paused by the player stays paused, not resumed by a second Pause.
+  PlayBriefly();
+  Main->activateWindow();
+  Dispatch();
+  SwitchAway();
+  Dispatch();
+  Dispatch();
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_EQ(Game().TickCount, 1u);
+}
+
+TEST_F(AwayTest, MinimisingPausesARunningGame) {
+  Open();
+  PlayBriefly();
+  Game().Paused = false; // as if the loop were running
+  Main->showMinimized();
+  Dispatch();
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_TRUE(ShowsPausedText());
+}
+
+} // namespace
