@@ -49,6 +49,8 @@ struct TKeptPicture {
   TShown Shown = TShown::Nothing;    // Nothing: unknown, drawn on by other means
   bool CopyAll = true;            // drawn on by other means since the last RenderChanges
   std::array<const TPngImage*, CellCount> Frames{}; // the frame each cell shows
+  std::array<TPictureRect, CellCount> Feet{};        // where each of those frames lies
+  std::vector<std::size_t> Oversize;                 // cells whose frame reaches beyond the cell
   TDrawRecord Status;                                // the status line as drawn
 
   // Drawing only changes needs a background that hides the picture before it.
@@ -58,4 +60,5 @@ struct TKeptPicture {
   std::array<const TPngImage*, CellCount> StaticFrames{};
 
   std::vector<TPictureRect> Changed;
+  std::vector<std::size_t> Order; // cells to draw in a rectangle
 };

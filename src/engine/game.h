@@ -32,6 +32,7 @@ public:
   bool SLIProcessed = false;                  // the bomb here is blasting right now
   bool PlacedSounded = false;                 // the landing cue has played for what rests here
   bool PastedByRobot = false;                 // the robot once placed a bomb here
+  bool ToolUnderRobot = false;                // the robot's picture covers a tool the truck brought
 
   friend bool operator==(const TGGCell&, const TGGCell&) = default;
 };
@@ -171,6 +172,7 @@ private:
   bool IsRobotCell(std::uint32_t X, std::uint32_t Y) const;
   bool IsRobotUpperCell(std::uint32_t X, std::uint32_t Y) const;
   void KeepRobotMark(TGGCell& C, std::uint32_t X, std::uint32_t Y);
+  bool HoldsTool(const TGGCell& C) const;
 
   // The truck.
   std::uint32_t FindColumnTop(std::uint32_t X) const;

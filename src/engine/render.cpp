@@ -8,6 +8,8 @@ constexpr std::uint32_t Red = 0x0000FF;
 constexpr std::uint32_t DarkGreen = 0x008000;
 constexpr std::uint32_t Black = 0x000000;
 constexpr std::int32_t StatusFontSize = 16;
+// The dark ring round the texts of play, so they read over the sky and any trash.
+constexpr std::uint32_t TextOutline = 0x000000;
 
 std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 } // namespace
@@ -42,6 +44,7 @@ void TGame::Render() {
 void TGame::DrawStatusStr() {
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
+  Scr->SetFontBold(true);
   const auto Icon = [this](const TFigureSprites& Set, std::int32_t X, std::uint32_t Count) {
     const TPngImage* Image = Set.Sprite(1);
     std::int32_t Width = 0;
@@ -50,7 +53,7 @@ void TGame::DrawStatusStr() {
       Width = ToInt(Image->Width());
     }
     MessageStr = " X " + std::to_string(Count);
-    Scr->TextOut(X + Width, 10, MessageStr);
+    Scr->OutlinedTextOut(X + Width, 10, MessageStr, TextOutline);
   };
   Icon(SpritesContainer->Robot, 10, Lives);
   Icon(SpritesContainer->Barrel, ToInt(3 * GameGrid->CellWidth + 10), Robot->BombCount);
@@ -61,9 +64,11 @@ void TGame::DrawPaused() {
   static const std::string Text = "Paused";
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
+  Scr->SetFontBold(true);
   const std::int32_t W = Scr->TextWidth(Text);
   const std::int32_t H = Scr->TextHeight(Text);
-  Scr->TextOut((20 * ToInt(GameGrid->CellWidth) - W) / 2, (15 * ToInt(GameGrid->CellHeight) - H) / 2, Text);
+  Scr->OutlinedTextOut((20 * ToInt(GameGrid->CellWidth) - W) / 2, (15 * ToInt(GameGrid->CellHeight) - H) / 2, Text,
+                       TextOutline);
 }
 
 void TGame::DrawFullScreen(const TFigureSprites& Set) {
@@ -82,6 +87,7 @@ void TGame::DrawMessageStr() {
   ForgetPicture();
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
+  Scr->SetFontBold(false); // diagnostics keep the plain face
   MessageStr = "TGAlgorythm: " + std::to_string(TrashGeneratorAlgorythmIndex) +
                "; FreeCellsCounter: " + std::to_string(FreeCellsCounter);
   Scr->TextOut(10, 64, MessageStr);
@@ -108,6 +114,7 @@ void TGame::DrawCellState(std::uint32_t X, std::uint32_t Y) {
   ForgetPicture();
   const TGGCell& C = GameGrid->Cells(X, Y);
   Scr->SetFontSize(8);
+  Scr->SetFontBold(false);
   Scr->SetFontColor(C.State == 0 ? DarkGreen : C.State == csRobot ? Red : Yellow);
   MessageStr = std::to_string(C.State) + "  " + std::to_string(C.TicksToProcess);
   Scr->TextOut(ToInt((X - 1) * GameGrid->CellWidth), ToInt((Y - 1) * GameGrid->CellHeight), MessageStr);

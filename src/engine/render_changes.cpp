@@ -34,6 +34,33 @@ TPictureRect Footprint(const TGameGrid& G, std::uint32_t X, std::uint32_t Y, con
           ToInt(Frame->Height())};
 }
 
+// Whether Inner lies wholly inside Outer; nothing lies inside anything.
+bool Within(const TPictureRect& Inner, const TPictureRect& Outer) {
+  return Inner.Empty() || (Inner.X >= Outer.X && Inner.Y >= Outer.Y && Inner.X + Inner.W <= Outer.X + Outer.W &&
+                           Inner.Y + Inner.H <= Outer.Y + Outer.H);
+}
+
+// The columns and rows (from 0) of the cells a rectangle reaches into.
+struct TCellSpan {
+  std::uint32_t Col0 = 1, Col1 = 0, Row0 = 1, Row1 = 0; // empty by default
+};
+TCellSpan SpanOf(const TGameGrid& G, const TPictureRect& R) {
+  const std::int32_t Right = std::min(R.X + R.W, ToInt(G.ColsCount * G.CellWidth));
+  const std::int32_t Bottom = std::min(R.Y + R.H, ToInt(G.RowsCount * G.CellHeight));
+  const std::int32_t Left = std::max(R.X, 0), Top = std::max(R.Y, 0);
+  if (R.Empty() || Right <= Left || Bottom <= Top)
+    return {};
+  const auto Cw = ToInt(G.CellWidth), Ch = ToInt(G.CellHeight);
+  return {static_cast<std::uint32_t>(Left / Cw), static_cast<std::uint32_t>((Right - 1) / Cw),
+          static_cast<std::uint32_t>(Top / Ch), static_cast<std::uint32_t>((Bottom - 1) / Ch)};
+}
+
+TPictureRect Intersected(const TPictureRect& A, const TPictureRect& B) {
+  const std::int32_t L = std::max(A.X, B.X), T = std::max(A.Y, B.Y);
+  const std::int32_t R = std::min(A.X + A.W, B.X + B.W), Bo = std::min(A.Y + A.H, B.Y + B.H);
+  return R > L && Bo > T ? TPictureRect{L, T, R - L, Bo - T} : TPictureRect{};
+}
+
 bool FitsCell(const TGameGrid& G, const TPngImage* Frame) {
   return Frame != nullptr && Frame->Width() == G.CellWidth && Frame->Height() == G.CellHeight;
 }
@@ -132,17 +159,27 @@ const std::vector<TPictureRect>& TGame::RenderChanges() {
       Marks.Mark(Status.Bounds);
       K.Status = Status;
     }
+    bool FramesChanged = false;
     for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
       for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
+        const std::size_t I = Index(X, Y);
         const TPngImage* Frame = FrameOf(G.Cells(X, Y));
-        const TPngImage*& Shown = K.Frames[Index(X, Y)];
-        if (Frame == Shown)
+        if (Frame == K.Frames[I])
           continue;
-        Marks.Mark(Footprint(G, X, Y, Shown));
-        Marks.Mark(Footprint(G, X, Y, Frame));
+        Marks.Mark(K.Feet[I]);
+        K.Frames[I] = Frame;
+        K.Feet[I] = Footprint(G, X, Y, Frame);
+        Marks.Mark(K.Feet[I]);
         Marks.Mark(CellRect(G, X, Y));
-        Shown = Frame;
+        FramesChanged = true;
       }
+    }
+    if (FramesChanged) {
+      K.Oversize.clear();
+      for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y)
+        for (std::uint32_t X = 1; X <= G.ColsCount; ++X)
+          if (!Within(K.Feet[Index(X, Y)], CellRect(G, X, Y)))
+            K.Oversize.push_back(Index(X, Y));
     }
     if (K.Shown != TShown::Yard) {
       RedrawYard();
@@ -220,48 +257,60 @@ bool TGame::StaticLayerFits(const TPictureRect& Rect) const {
   if (!K.Static)
     return false;
   const TGameGrid& G = *GameGrid;
-  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
-    for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
-      const std::size_t I = Index(X, Y);
-      const TPngImage* Frame = K.Frames[I];
-      if (K.StaticFrames[I] != nullptr && CellRect(G, X, Y).Intersects(Rect) && Frame != K.StaticFrames[I])
-        return false;
-      if (Frame == nullptr || FitsCell(G, Frame))
-        continue;
-      const TPictureRect Big = Footprint(G, X, Y, Frame);
-      if (!Big.Intersects(Rect))
-        continue;
-      for (std::size_t Later = I + 1; Later < CellCount; ++Later) {
-        if (K.StaticFrames[Later] == nullptr)
-          continue;
-        const auto LX = static_cast<std::uint32_t>(Later % TGameGrid::MaxCols) + 1;
-        const auto LY = static_cast<std::uint32_t>(Later / TGameGrid::MaxCols) + 1;
-        const TPictureRect Rock = CellRect(G, LX, LY);
-        if (Rock.Intersects(Big) && Rock.Intersects(Rect))
+  const auto RocksShown = [&K](const TCellSpan& S, std::size_t After) {
+    for (std::uint32_t Y = S.Row0; Y <= S.Row1; ++Y) {
+      for (std::uint32_t X = S.Col0; X <= S.Col1; ++X) {
+        const std::size_t I = Y * TGameGrid::MaxCols + X;
+        if (K.StaticFrames[I] != nullptr && (I > After || K.Frames[I] != K.StaticFrames[I]))
           return false;
       }
     }
-  }
+    return true;
+  };
+  // Every rock in the rectangle shows its frame (no bigger frame matters yet).
+  if (!RocksShown(SpanOf(G, Rect), CellCount))
+    return false;
+  // No bigger frame drawn before a rock lies under it there.
+  for (const std::size_t Big : K.Oversize)
+    if (!RocksShown(SpanOf(G, Intersected(K.Feet[Big], Rect)), Big))
+      return false;
   return true;
 }
 
 void TGame::RedrawRect(const TPictureRect& Rect) {
-  const TKeptPicture& K = *Kept;
+  TKeptPicture& K = *Kept;
   const TGameGrid& G = *GameGrid;
+  // The cells to draw again, in Render's order: the ones in the rectangle
+  // (Rect is whole cells), and bigger frames reaching into it from elsewhere.
+  K.Order.clear();
+  const TCellSpan Span = SpanOf(G, Rect);
+  for (std::uint32_t Y = Span.Row0; Y <= Span.Row1; ++Y)
+    for (std::uint32_t X = Span.Col0; X <= Span.Col1; ++X)
+      if (const std::size_t I = Y * TGameGrid::MaxCols + X; K.Frames[I] != nullptr)
+        K.Order.push_back(I);
+  bool Added = false;
+  for (const std::size_t Big : K.Oversize) {
+    if (K.Feet[Big].Intersects(Rect) && std::find(K.Order.begin(), K.Order.end(), Big) == K.Order.end()) {
+      K.Order.push_back(Big);
+      Added = true;
+    }
+  }
+  if (Added)
+    std::sort(K.Order.begin(), K.Order.end());
+
   const bool WithRocks = StaticLayerFits(Rect);
   Scr->CopyRect(WithRocks ? *K.Static : *K.Back, Rect);
-  Scr->SetClip(Rect);
-  for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
-    for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
-      const std::size_t I = Index(X, Y);
-      const TPngImage* Frame = K.Frames[I];
-      if (Frame == nullptr || (WithRocks && Frame == K.StaticFrames[I]))
-        continue;
-      if (Footprint(G, X, Y, Frame).Intersects(Rect))
-        Scr->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
-    }
+  // The whole picture needs no limit, and drawing goes faster without one.
+  const bool Clipped = !(Rect == TPictureRect{0, 0, ToInt(Scr->Width()), ToInt(Scr->Height())});
+  if (Clipped)
+    Scr->SetClip(Rect);
+  for (const std::size_t I : K.Order) {
+    const TPngImage* Frame = K.Frames[I];
+    if (!(WithRocks && Frame == K.StaticFrames[I]))
+      Scr->Draw(K.Feet[I].X, K.Feet[I].Y, *Frame);
   }
   if (K.Status.Bounds.Intersects(Rect))
     DrawStatusStr();
-  Scr->ClearClip();
+  if (Clipped)
+    Scr->ClearClip();
 }

@@ -40,6 +40,8 @@ bool TRobot::MoveTo(std::uint32_t newX, std::uint32_t newY, bool SkipSDPLChangin
     TGGCell& OldTop = GameGrid.Cells(X, Y);
     OldTop.SpriteIndex = 1;
     OldTop.SpritesSet = nullptr;
+    // A tool the robot's picture covered is left with no picture at all: no tool any more.
+    OldTop.ToolUnderRobot = false;
     PreviousX = X;
     PreviousY = Y;
     X = newX;

@@ -134,9 +134,10 @@ void TGame::LandOn(TGGCell& C, std::uint32_t S, std::uint32_t X, std::uint32_t Y
   }
   // The robot stands in the tool's cell on solid ground and takes it.
   if ((S & csPickup) != 0 && (S & csRobot) != 0) {
-    if (C.SpritesSet == &SpritesContainer->Tool)
+    if (HoldsTool(C))
       GainLife();
     C.SpritesSet = nullptr;
+    C.ToolUnderRobot = false;
     C.State &= ~csPickup;
     PlayPickSound(Column);
     return;
@@ -162,7 +163,7 @@ void TGame::DropOntoRobot(TGGCell& C, TGGCell& B, std::uint32_t S, std::uint32_t
     PlayOuchSound(Column);
   }
   if ((S & csPickup) != 0) {
-    if (C.SpritesSet == &SpritesContainer->Tool)
+    if (HoldsTool(C))
       GainLife();
     ClearCell(C);
     PlayPickSound(Column);
@@ -198,6 +199,7 @@ void TGame::ClearCell(TGGCell& Cell) {
   Cell.TicksToSprite = 0;
   Cell.TicksToProcess = 0;
   Cell.PlacedSounded = false;
+  Cell.ToolUnderRobot = false;
 }
 
 void TGame::BlastCell(std::int32_t X, std::int32_t Y) {
@@ -261,6 +263,12 @@ void TGame::GainLife() {
 
 bool TGame::IsRobotCell(std::uint32_t X, std::uint32_t Y) const {
   return X >= Robot->X && X <= Robot->X + Robot->W - 1 && Y >= Robot->Y && Y <= Robot->Y + Robot->H - 1;
+}
+
+// A pick-up gives a life only while it still shows as the tool, or while the
+// robot's picture stands in front of a tool the truck dropped into its cell.
+bool TGame::HoldsTool(const TGGCell& C) const {
+  return C.SpritesSet == &SpritesContainer->Tool || C.ToolUnderRobot;
 }
 
 bool TGame::IsRobotUpperCell(std::uint32_t X, std::uint32_t Y) const { return X == Robot->X && Y == Robot->Y; }

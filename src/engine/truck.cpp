@@ -55,12 +55,16 @@ void TGame::GenerateTrashItem(TGGCell& Cell) {
     Cell.State |= Kind.State;
   }
   Cell.TicksToProcess = GenerateTicksToProcess();
+  Cell.ToolUnderRobot = false;
   // Trash dropped onto a robot at the top of the yard lands in its cell; the
-  // robot stays there, and its upper cell keeps showing the robot.
+  // robot stays there, and its upper cell keeps showing the robot. A tool
+  // hidden behind the robot's picture is still a tool, and still a life.
   if (HeldRobot) {
     Cell.State |= csRobot;
-    if (&Cell == &GameGrid->Cells(Robot->X, Robot->Y))
+    if (&Cell == &GameGrid->Cells(Robot->X, Robot->Y)) {
+      Cell.ToolUnderRobot = Cell.SpritesSet == &SpritesContainer->Tool;
       Cell.SpritesSet = RobotPicture;
+    }
   }
 }
 

@@ -5,6 +5,9 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+
 
 namespace {
 QColor FromBgr(std::uint32_t Color) {
@@ -15,14 +18,75 @@ QColor FromBgr(std::uint32_t Color) {
 QString FromUtf8(const std::string& Text) {
   return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()));
 }
+// One premultiplied pixel over another, as Qt's painter blends them:
+// d * (255 - alpha) / 255 rounded the way its BYTE_MUL rounds.
+inline std::uint32_t OverPixel(std::uint32_t S, std::uint32_t D) {
+  if (S >= 0xFF000000u)
+    return S;
+  if (S == 0)
+    return D;
+  const std::uint32_t A = 255 - (S >> 24);
+  std::uint32_t Rb = (D & 0xFF00FFu) * A;
+  Rb = ((Rb + ((Rb >> 8) & 0xFF00FFu) + 0x800080u) >> 8) & 0xFF00FFu;
+  std::uint32_t Ag = ((D >> 8) & 0xFF00FFu) * A;
+  Ag = (Ag + ((Ag >> 8) & 0xFF00FFu) + 0x800080u) & 0xFF00FF00u;
+  return S + (Ag | Rb);
+}
+
+// Eight pixels at once with the same arithmetic, each colour in a 16-bit
+// lane; with the processor's wider instructions where it has them.
+using TEightPixels = std::uint32_t __attribute__((vector_size(32)));
+using TSixteenLanes = std::uint16_t __attribute__((vector_size(32)));
+
+__attribute__((target_clones("avx2", "default"))) void BlendRow(std::uint32_t* D, const std::uint32_t* S,
+                                                                 int Width) {
+  int X = 0;
+  for (; X + 8 <= Width; X += 8) {
+    TEightPixels Sv, Dv;
+    std::memcpy(&Sv, S + X, sizeof Sv);
+    std::memcpy(&Dv, D + X, sizeof Dv);
+    const TEightPixels Alpha = Sv >> 24;
+    const TSixteenLanes A = 255 - reinterpret_cast<TSixteenLanes>(Alpha | (Alpha << 16));
+    const TSixteenLanes Lanes = reinterpret_cast<TSixteenLanes>(Dv);
+    TSixteenLanes Rb = (Lanes & 0xFF) * A;
+    Rb = (Rb + (Rb >> 8) + 0x80) >> 8;
+    TSixteenLanes Ag = (Lanes >> 8) * A;
+    Ag = (Ag + (Ag >> 8) + 0x80) & 0xFF00;
+    const TEightPixels Result = Sv + reinterpret_cast<TEightPixels>(Ag | Rb);
+    std::memcpy(D + X, &Result, sizeof Result);
+  }
+  for (; X < Width; ++X)
+    D[X] = OverPixel(S[X], D[X]);
+}
+
+// Blends the part of Source starting at From over Target of Into, source over.
+void BlendOver(QImage& Into, const QRect& Target, const QImage& Source, const QPoint& From) {
+  const int Width = Target.width();
+  const auto IntoLine = static_cast<std::size_t>(Into.bytesPerLine()) / 4;
+  const auto SourceLine = static_cast<std::size_t>(Source.bytesPerLine()) / 4;
+  auto* IntoPixels = reinterpret_cast<std::uint32_t*>(Into.bits());
+  const auto* SourcePixels = reinterpret_cast<const std::uint32_t*>(Source.constBits());
+  for (int Row = 0; Row < Target.height(); ++Row) {
+    std::uint32_t* D = IntoPixels + static_cast<std::size_t>(Target.y() + Row) * IntoLine + Target.x();
+    const std::uint32_t* S =
+        SourcePixels + static_cast<std::size_t>(From.y() + Row) * SourceLine + From.x();
+    BlendRow(D, S, Width);
+  }
+}
 } // namespace
 
 QFont& TPicture::TImpl::CurrentFont() {
+  // The bold face is the one the game's screens are lettered in, installed
+  // with the game's packages; the default face is whatever the system offers.
+  const QString Family = FontBold ? QStringLiteral("DejaVu Sans") : QStringLiteral("Sans Serif");
   if (!Font) {
     Font.emplace();
     Font->setStyleHint(QFont::SansSerif);
-    Font->setFamily(QStringLiteral("Sans Serif"));
   }
+  if (Font->family() != Family)
+    Font->setFamily(Family);
+  if (Font->bold() != FontBold)
+    Font->setBold(FontBold);
   if (Font->pointSize() != FontPoints)
     Font->setPointSize(FontPoints);
   return *Font;
@@ -46,6 +110,23 @@ bool TPicture::TImpl::Note(const std::string& Call, const QRect& Touched) {
   const TPictureRect R{Touched.x(), Touched.y(), Touched.width(), Touched.height()};
   Recording->Bounds = Recording->Bounds.United(R);
   return RecordingDraws;
+}
+
+QRect TPicture::TImpl::TextBox(const QString& Text) {
+  const std::string Key = std::to_string(FontPoints) + (FontBold ? " bold " : " plain ") + Text.toStdString();
+  for (const auto& [Known, Box] : TextBoxes)
+    if (Known == Key)
+      return Box;
+  // Letters may reach a little beyond their advance and their line.
+  const QFontMetrics Metrics(CurrentFont(), &Image);
+  const QRect Line(0, 0, Metrics.horizontalAdvance(Text), Metrics.height());
+  const QRect Ink = Metrics.boundingRect(Text).translated(0, Metrics.ascent());
+  const QRect Box = Line.united(Ink).adjusted(-2, -2, 2, 2);
+  constexpr std::size_t Kept = 16;
+  if (TextBoxes.size() >= Kept)
+    TextBoxes.erase(TextBoxes.begin());
+  TextBoxes.emplace_back(Key, Box);
+  return Box;
 }
 
 TPictureRect TPictureRect::United(const TPictureRect& O) const {
@@ -76,10 +157,23 @@ void TPicture::Draw(std::int32_t X, std::int32_t Y, const TPngImage& Image) {
   if (Image.Empty())
     return;
   const QImage& Source = Image.Impl().Image;
-  if (!D->Note("D " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' +
+  if (D->Recording != nullptr &&
+      !D->Note("D " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' +
                    std::to_string(reinterpret_cast<std::uintptr_t>(&Image)),
                QRect(X, Y, Source.width(), Source.height())))
     return;
+  QRect Target = QRect(X, Y, Source.width(), Source.height()) & D->Image.rect();
+  if (D->Clip)
+    Target &= *D->Clip;
+  if (Target.isEmpty())
+    return;
+  // Drawn straight into the pixels when the painter would do the very same;
+  // a shared picture would be copied away from under the painter instead.
+  if (Source.format() == QImage::Format_ARGB32_Premultiplied &&
+      D->Image.format() == QImage::Format_ARGB32_Premultiplied && D->Image.isDetached()) {
+    BlendOver(D->Image, Target, Source, Target.topLeft() - QPoint(X, Y));
+    return;
+  }
   D->Paint().drawImage(QPoint(X, Y), Source);
 }
 
@@ -90,14 +184,10 @@ void TPicture::SetBrushClear() { D->BrushClear = true; }
 void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) {
   const QString S = FromUtf8(Text);
   if (D->Recording != nullptr) {
-    // Letters may reach a little beyond their advance and their line.
-    const QFontMetrics Metrics(D->CurrentFont(), &D->Image);
-    const QRect Line(X, Y, Metrics.horizontalAdvance(S), Metrics.height());
-    const QRect Ink = Metrics.boundingRect(S).translated(X, Y + Metrics.ascent());
     const std::string Call = "T " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' +
-                             std::to_string(D->FontColor.rgb()) + ' ' + std::to_string(D->FontPoints) + ' ' +
-                             (D->BrushClear ? "clear " : "white ") + Text;
-    if (!D->Note(Call, Line.united(Ink).adjusted(-2, -2, 2, 2)))
+                             std::to_string(D->FontColor.rgb()) + ' ' + std::to_string(D->FontPoints) +
+                             (D->FontBold ? " bold " : " plain ") + (D->BrushClear ? "clear " : "white ") + Text;
+    if (!D->Note(Call, D->TextBox(S).translated(X, Y)))
       return;
   }
   QPainter& P = D->Paint();
@@ -108,6 +198,53 @@ void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) 
   P.setPen(D->FontColor);
   P.drawText(QPoint(X, Y + Metrics.ascent()), S);
 }
+
+void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string& Text, std::uint32_t OutlineColor) {
+  const QString S = FromUtf8(Text);
+  const QColor Outline = FromBgr(OutlineColor);
+  // Everything the text and its outline may touch, from the top-left corner
+  // of its line: letters may reach a little beyond their advance and line.
+  const QRect Area = D->TextBox(S);
+  if (D->Recording != nullptr &&
+      !D->Note("O " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' + std::to_string(D->FontColor.rgb()) + ' ' +
+                   std::to_string(D->FontPoints) + (D->FontBold ? " bold " : " plain ") +
+                   std::to_string(Outline.rgb()) + (D->BrushClear ? " clear " : " white ") + Text,
+               Area.translated(X, Y)))
+    return;
+  const QFont& Font = D->CurrentFont();
+  const QFontMetrics Metrics(Font, &D->Image);
+  const QRect Line(0, 0, Metrics.horizontalAdvance(S), Metrics.height());
+  const TImpl::TTextKey Key{S, D->FontPoints, D->FontBold, D->FontColor.rgb(), Outline.rgb()};
+  auto Found = D->OutlinedTexts.find(Key);
+  if (Found == D->OutlinedTexts.end()) {
+    constexpr std::size_t Kept = 64; // plenty for a few counts that change now and then
+    if (D->OutlinedTexts.size() >= Kept)
+      D->OutlinedTexts.clear();
+    // The text drawn once at each of the eight neighbouring pixels in the
+    // outline's colour, then once in its own colour on top.
+    QImage Image(Area.size(), QImage::Format_ARGB32_Premultiplied);
+    Image.fill(Qt::transparent);
+    QPainter P(&Image);
+    P.setRenderHint(QPainter::TextAntialiasing);
+    P.setFont(Font);
+    const QPoint Base = QPoint(0, Metrics.ascent()) - Area.topLeft();
+    P.setPen(Outline);
+    for (int Dy = -1; Dy <= 1; ++Dy)
+      for (int Dx = -1; Dx <= 1; ++Dx)
+        if (Dx != 0 || Dy != 0)
+          P.drawText(Base + QPoint(Dx, Dy), S);
+    P.setPen(D->FontColor);
+    P.drawText(Base, S);
+    P.end();
+    Found = D->OutlinedTexts.emplace(Key, std::move(Image)).first;
+  }
+  QPainter& P = D->Paint();
+  if (!D->BrushClear)
+    P.fillRect(Line.translated(X, Y), Qt::white);
+  P.drawImage(Area.topLeft() + QPoint(X, Y), Found->second);
+}
+
+void TPicture::SetFontBold(bool Bold) { D->FontBold = Bold; }
 
 std::int32_t TPicture::TextWidth(const std::string& Text) {
   return QFontMetrics(D->CurrentFont(), &D->Image).horizontalAdvance(FromUtf8(Text));
@@ -143,6 +280,21 @@ void TPicture::Fill(std::uint32_t Color) {
 
 void TPicture::CopyRect(TPicture& From, const TPictureRect& Rect) {
   const QImage& Source = From.D->Finished();
+  const QRect Part = QRect(Rect.X, Rect.Y, Rect.W, Rect.H) & D->Image.rect();
+  if (Part.isEmpty())
+    return;
+  if (Source.size() == D->Image.size() && Source.format() == D->Image.format() &&
+      Source.depth() == 32 && D->Image.isDetached()) {
+    const auto Line = static_cast<std::size_t>(D->Image.bytesPerLine());
+    const auto Offset = static_cast<std::size_t>(Part.x()) * 4;
+    const auto Bytes = static_cast<std::size_t>(Part.width()) * 4;
+    uchar* To = D->Image.bits();
+    const uchar* Pixels = Source.constBits();
+    for (int Y = Part.top(); Y <= Part.bottom(); ++Y)
+      std::memcpy(To + static_cast<std::size_t>(Y) * Line + Offset,
+                  Pixels + static_cast<std::size_t>(Y) * Line + Offset, Bytes);
+    return;
+  }
   QPainter& P = D->Paint();
   P.setCompositionMode(QPainter::CompositionMode_Source);
   P.drawImage(QPoint(Rect.X, Rect.Y), Source, QRect(Rect.X, Rect.Y, Rect.W, Rect.H));

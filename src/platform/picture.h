@@ -46,6 +46,11 @@ public:
   void SetBrushClear();
   // Draws the text with its top-left corner at (X, Y) in the current font.
   void TextOut(std::int32_t X, std::int32_t Y, const std::string& Text);
+  // Like TextOut, ringed by a one-pixel outline of OutlineColor, so the text
+  // stays readable over any picture.
+  void OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string& Text, std::uint32_t OutlineColor);
+  // The bold face of the game's texts in play; off, the picture's default face.
+  void SetFontBold(bool Bold);
   std::int32_t TextWidth(const std::string& Text);
   std::int32_t TextHeight(const std::string& Text);
 

@@ -10,20 +10,33 @@
 #include <QPainter>
 #include <QPoint>
 
+#include <map>
 #include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 struct TPicture::TImpl {
   QImage Image;
   QColor FontColor{Qt::black};
   int FontPoints = 8;
+  bool FontBold = false;
   QColor PenColor{Qt::black};
   bool BrushClear = false;
   QPoint PenPos;
   std::optional<QFont> Font; // made on first use: fonts need the application object
   std::optional<QPainter> Painter;
+  // Outlined texts drawn once and kept: the status line shows the same few
+  // texts frame after frame. Key: text, points, bold, font and outline colour.
+  using TTextKey = std::tuple<QString, int, bool, QRgb, QRgb>;
+  std::map<TTextKey, QImage> OutlinedTexts;
   std::optional<QRect> Clip;
   TDrawRecord* Recording = nullptr; // notes the drawing calls while set
   bool RecordingDraws = true;       // and draws them too
+  // The box a text may touch, by font size and text, from (0, 0): laying a
+  // text out costs more than the rest of a recording.
+  std::vector<std::pair<std::string, QRect>> TextBoxes;
 
   QPainter& Paint();
   QFont& CurrentFont();
@@ -31,4 +44,5 @@ struct TPicture::TImpl {
   const QImage& Finished();
   // Notes a call in the recording, if any; false when it must not draw.
   bool Note(const std::string& Call, const QRect& Touched);
+  QRect TextBox(const QString& Text);
 };

@@ -12,12 +12,16 @@
 #include "ui/image_scr.h"
 #include "ui/input_watch.h"
 #include "ui/key_map.h"
+#include "ui/pad_input.h"
 #include "ui/settings_dialog.h"
 #include "ui/view_scale.h"
+#include "ui/window_place.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QShowEvent>
+#include <QWindow>
 
 namespace {
 constexpr std::int32_t StartScreenSize = 24257;
@@ -36,6 +40,10 @@ TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>(
   ImageScr = new TImageScr(this);
   SetMessageOwnerWindow(this);
   FormCreate(Files);
+  if (Game) {
+    PadInput = std::make_unique<TPadInput>(*this);
+    Pacer.OnPass = [this] { PadInput->Poll(); };
+  }
 }
 
 TFrmMain::~TFrmMain() {
@@ -46,12 +54,12 @@ TFrmMain::~TFrmMain() {
 void TFrmMain::FormCreate(const TAppFiles& Files) {
   AppPath = Files.Dir;
   IniF = std::make_unique<TIniFile>(Files.IniPath);
-  // A stored position is taken as it is; without one the window system places the window.
+  // Without a stored position the window system places the window.
   std::int32_t Top = 0, Left = 0;
-  const bool HasTop = ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top);
-  const bool HasLeft = ParseIniInteger(IniF->ReadString(AppTitle, "Left", {}), Left);
-  if (HasTop || HasLeft)
-    move(HasLeft ? Left : x(), HasTop ? Top : y());
+  if (ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top))
+    StoredTop = Top;
+  if (ParseIniInteger(IniF->ReadString(AppTitle, "Left", {}), Left))
+    StoredLeft = Left;
 
   try {
     Game = std::make_unique<TGame>(AppPath + "/sprites/");
@@ -63,6 +71,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
   LoadView();
+  TakeStoredPlace();
   Game->Init(FirstLevel);
   Game->Render();
   ImageScr->move(0, 0);
@@ -94,8 +103,11 @@ void TFrmMain::FormDestroy() {
   if (!IniF)
     return;
   try {
-    IniF->WriteInteger(AppTitle, "Top", WindowedPos().y());
-    IniF->WriteInteger(AppTitle, "Left", WindowedPos().x());
+    // A window that never came on screen has no place of its own: the stored one stays.
+    if (Shown) {
+      IniF->WriteInteger(AppTitle, "Top", WindowedPos().y());
+      IniF->WriteInteger(AppTitle, "Left", WindowedPos().x());
+    }
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
     SaveView();
   } catch (const EIniWriteError& Error) {
@@ -260,7 +272,46 @@ void TFrmMain::ShowAboutScreen() { ShowInfoScreen(&TGame::DrawAboutScreen, 2); }
 
 void TFrmMain::showEvent(QShowEvent* Event) {
   QWidget::showEvent(Event);
+  // Only a real showing redraws: the window system's own show events (a window
+  // restored from minimised) find the picture as it was left.
+  if (Event->spontaneous())
+    return;
+  if (!Shown) {
+    Shown = true;
+    // With one coordinate stored, the other is where the window system puts
+    // the window, known once the window is on screen.
+    if (StoredLeft.has_value() != StoredTop.has_value() && !FullScreenOn && windowHandle() != nullptr)
+      windowHandle()->installEventFilter(this);
+  }
   FormShow();
+}
+
+// A stored position is taken as it is, unless no part of the title bar would
+// be on any screen (a monitor gone since); then the window system places the window.
+void TFrmMain::TakeStoredPlace() {
+  if (!StoredLeft || !StoredTop)
+    return;
+  const QPoint At(*StoredLeft, *StoredTop);
+  const QSize Size = FullScreenOn ? ImageScr->Image().size() : frameGeometry().size();
+  if (!TitleBarOnAScreen(QRect(At, Size)))
+    return;
+  // Full screen leaves it for the windowed view.
+  WindowedAt = At;
+  if (!FullScreenOn)
+    move(At);
+}
+
+void TFrmMain::TakeStoredPlaceBesidePlacement() {
+  windowHandle()->removeEventFilter(this);
+  const QRect Frame(QPoint(StoredLeft.value_or(x()), StoredTop.value_or(y())), frameGeometry().size());
+  if (TitleBarOnAScreen(Frame))
+    move(Frame.topLeft());
+}
+
+bool TFrmMain::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == windowHandle() && Event->type() == QEvent::Expose && windowHandle()->isExposed())
+    TakeStoredPlaceBesidePlacement();
+  return QWidget::eventFilter(Watched, Event);
 }
 
 void TFrmMain::FormShow() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDM;
@@ -15,6 +16,7 @@ class TFrmSettings;
 class TGame;
 class TImageScr;
 class TIniFile;
+class TPadInput;
 class TInputWatch;
 class TPassWatch;
 
@@ -68,6 +70,7 @@ protected:
   void keyPressEvent(QKeyEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
   void changeEvent(QEvent* Event) override;
   void resizeEvent(QResizeEvent* Event) override;
 
@@ -82,6 +85,8 @@ private:
   bool CopyChangesToScreen();
   void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
   std::int32_t StartLevel() const;
+  void TakeStoredPlace();
+  void TakeStoredPlaceBesidePlacement();
   // The view, kept in the settings beside the window's position.
   void LoadView();
   void SaveView();
@@ -93,7 +98,10 @@ private:
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
+  std::optional<int> StoredLeft, StoredTop; // the position the settings file holds
+  bool Shown = false;                       // the window has been on screen in this run
   std::unique_ptr<TPassWatch> Watch;
+  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
   int WindowZoom = 1;
   bool FullScreenOn = false;
   QPoint WindowedAt;

@@ -6,6 +6,7 @@
 #include "platform/keys.h"
 #include "platform/message_box.h"
 #include "ui/app_info.h"
+#include "ui/dialog_face.h"
 #include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
@@ -31,6 +32,28 @@ constexpr std::int32_t MinLevel = 1;
 constexpr std::int32_t MaxLevel = 10;
 constexpr std::int32_t DesignedAlgorithm = 1;
 constexpr std::int32_t DesignedLevel = 5;
+
+// The level field takes any number as it is typed, in range or not, and
+// leaves bringing it into range to the moment the player leaves the field.
+// It refuses only what can never be a level: signs, letters, and a digit that
+// would make the number too long to read.
+class TLevelSpinEdit : public QSpinBox {
+public:
+  using QSpinBox::QSpinBox;
+
+protected:
+  QValidator::State validate(QString& Text, int&) const override {
+    if (Text.isEmpty())
+      return QValidator::Intermediate;
+    for (const QChar Ch : Text)
+      if (Ch < u'0' || Ch > u'9')
+        return QValidator::Invalid;
+    std::int32_t Value = 0;
+    if (!ParseIniInteger(Text.toStdString(), Value))
+      return QValidator::Invalid;
+    return Value >= minimum() && Value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+  }
+};
 } // namespace
 
 TFrmSettings::TFrmSettings(TFrmMain& aMain, TGame& aGame, TIniFile* aIniF, TDM* aDM)
@@ -39,14 +62,16 @@ TFrmSettings::TFrmSettings(TFrmMain& aMain, TGame& aGame, TIniFile* aIniF, TDM* 
       Main(aMain), Game(aGame), IniF(aIniF), DM(aDM) {
   setWindowTitle(QStringLiteral("Settings"));
   setFixedSize(229, 200);
+  ProvideTahoma();
   setFont(QFont(QStringLiteral("Tahoma"), 8));
 
-  Label1 = new QLabel(QStringLiteral("Start level"), this);
-  // Where Tahoma is missing the stand-in face runs wider: let the caption show whole.
-  Label1->setGeometry(24, 24, std::max(49, Label1->sizeHint().width()), 13);
-
-  SEStartLevel = new QSpinBox(this);
+  SEStartLevel = new TLevelSpinEdit(this);
   SEStartLevel->setGeometry(79, 21, 121, 22);
+
+  Label1 = new QLabel(QStringLiteral("Start level"), this);
+  Label1->setGeometry(24, 24, 49, 13);
+  // A wider face than Tahoma's stays clear of the level field, with its caption whole.
+  FitCaption(*Label1, SEStartLevel->x() - Label1->x() - 2);
   SEStartLevel->setRange(MinLevel, MaxLevel);
   SEStartLevel->setSingleStep(1);
   SEStartLevel->setValue(DesignedLevel);
@@ -172,9 +197,13 @@ void TFrmSettings::FormShow() {
 
 void TFrmSettings::BringLevelIntoRange() {
   const std::int32_t Level = std::clamp(LevelValue(), MinLevel, MaxLevel);
+  const QString Text = QString::number(Level);
+  const bool Changes = LevelText->text() != Text;
   SEStartLevel->setValue(Level);
-  if (LevelValue() != Level || LevelText->text() != QString::number(Level))
-    LevelText->setText(QString::number(Level));
+  LevelText->setText(Text);
+  // The spin box may rewrite its text without a word; the game hears of it all the same.
+  if (Changes)
+    SEStartLevelChange();
 }
 
 bool TFrmSettings::eventFilter(QObject* Watched, QEvent* Event) {
@@ -203,6 +232,8 @@ void TFrmSettings::closeEvent(QCloseEvent* Event) {
 }
 
 void TFrmSettings::FormClose() {
+  // The field loses the focus as the dialog closes: a typed level counts in range.
+  BringLevelIntoRange();
   // A game resumed from the main window while the dialog was open goes on as it is.
   if (!Game.Paused)
     return;

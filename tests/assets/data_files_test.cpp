@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "assets/sprites.h"
+#include "support/sound_spectrum.h"
 #include "support/test_pictures.h"
 #include "support/wav_levels.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <map>
 #include <set>
 
 namespace {
@@ -191,4 +194,73 @@ TEST(SoundFiles, TheSoundsFolderHoldsTheNineSoundsAndNothingElse) {
   for (const auto& Entry : std::filesystem::directory_iterator(SoundsDir))
     Found.insert(Entry.path().filename().string());
   EXPECT_EQ(Found, std::set<std::string>(std::begin(SoundFiles), std::end(SoundFiles)));
+}
+
+namespace {
+// The files decoded once for the tests of how they sound together.
+class SoundBalance : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    Sounds = new std::map<std::string, TWavLevels>;
+    for (const char* Name : SoundFiles)
+      (*Sounds)[Name] = ReadWavLevels(SoundsDir + Name);
+  }
+  static void TearDownTestSuite() {
+    delete Sounds;
+    Sounds = nullptr;
+  }
+  static const std::vector<double>& Samples(const std::string& Name) {
+    const TWavLevels& L = Sounds->at(Name);
+    EXPECT_TRUE(L.Loaded && !L.Samples.empty()) << Name << ": " << L.Error;
+    return L.Samples;
+  }
+  static TSpectrum Spectrum(const std::string& Name) { return SpectrumOf(Samples(Name), 44100); }
+  // The loudest 50 ms as the ear weighs them, in dB below full scale.
+  static double LoudestToTheEar(const std::string& Name) {
+    return 20 * std::log10(LoudestRms(AWeighted(Samples(Name), 44100), 44100, 0.05));
+  }
+  static std::map<std::string, TWavLevels>* Sounds;
+};
+std::map<std::string, TWavLevels>* SoundBalance::Sounds = nullptr;
+} // namespace
+
+TEST_F(SoundBalance, TheBlastIsNoDullThumpButAtLeastAsLoudAsPickingUpTheTool) {
+  EXPECT_GE(LoudestToTheEar("boom01.wav"), LoudestToTheEar("pick01.wav"));
+  // Laptop speakers give little below 200 Hz: most of the blast must lie above.
+  const TSpectrum Boom = Spectrum("boom01.wav");
+  EXPECT_GT(Boom.Energy(200, 22050), 0.5 * Boom.Total());
+}
+
+TEST_F(SoundBalance, AFootstepIsABrightClickApartFromTheLanding) {
+  const TSpectrum Step = Spectrum("step01.wav");
+  const TSpectrum Placed = Spectrum("placed01.wav");
+  EXPECT_LE(Step.Energy(0, 250), Step.Total() / 3);
+  EXPECT_GE(Step.CentroidHz(), 2 * Placed.CentroidHz());
+}
+
+TEST_F(SoundBalance, CuesThatComeInGroupsLeaveRoomForThreeAtOnce) {
+  // Several things land in one tick and a chain of barrels goes off in one:
+  // up to three playbacks of one sound start together, in step, and add up.
+  for (const char* Name : {"placed01.wav", "boom01.wav"}) {
+    double Peak = 0;
+    for (double V : Samples(Name))
+      Peak = std::max(Peak, std::abs(V));
+    EXPECT_LT(3 * Peak, 1.0) << Name;
+  }
+}
+
+TEST_F(SoundBalance, NoTwoCuesShareOneColourAndTheFrequentOnesStandWellApart) {
+  // Steps and landings come several a second, fart and blast on top of them:
+  // each must be told from the other three by its colour alone.
+  const std::set<std::string> Frequent = {"step01.wav", "placed01.wav", "fart01.wav", "boom01.wav"};
+  std::map<std::string, TSpectrum> Spectra;
+  for (const char* Name : SoundFiles)
+    Spectra[Name] = Spectrum(Name);
+  for (auto A = Spectra.begin(); A != Spectra.end(); ++A) {
+    for (auto B = std::next(A); B != Spectra.end(); ++B) {
+      const double Similarity = SpectralSimilarity(A->second, B->second);
+      const bool BothFrequent = Frequent.count(A->first) && Frequent.count(B->first);
+      EXPECT_LT(Similarity, BothFrequent ? 0.6 : 0.9) << A->first << " and " << B->first;
+    }
+  }
 }

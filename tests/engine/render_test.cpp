@@ -4,6 +4,10 @@
 #include "support/test_pictures.h"
 #include "support/yard.h"
 
+#include <algorithm>
+#include <cmath>
+#include <set>
+
 namespace {
 struct TBox {
   int Left = 1 << 30, Top = 1 << 30, Right = -1, Bottom = -1;
@@ -166,4 +170,101 @@ TEST_F(RenderTest, DiagnosticOverlaysDrawWhereTheySay) {
   EXPECT_FALSE(YellowBox(Scr(), 10, 64, 200, 90).Empty());
   Game->DrawCellState(3, 4);
   EXPECT_EQ(Game->MessageStr, "0  96");
+}
+
+namespace {
+// How bright a pixel looks, 0 (black) to 1 (white): the relative luminance of sRGB.
+double Luminance(std::uint32_t Bgr) {
+  const auto Linear = [](std::uint32_t V) {
+    const double C = V / 255.0;
+    return C <= 0.04045 ? C / 12.92 : std::pow((C + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * Linear(Bgr & 0xFF) + 0.7152 * Linear((Bgr >> 8) & 0xFF) + 0.0722 * Linear((Bgr >> 16) & 0xFF);
+}
+
+// The texts of play on the shipped pictures, over a yard full of one kind of
+// trash or effect at a time.
+class TextLegibility : public ::testing::Test {
+protected:
+  TextLegibility() : Game(std::make_unique<TGame>(std::string(CLANKORA_SOURCE_DIR) + "/data/sprites/")) {
+    Draws.Default(0);
+    Game->Init(5);
+    Game->Robot->BombCount = 38;
+  }
+  void FillYard(const TFigureSprites* Set, std::uint32_t Frame) {
+    for (std::uint32_t Y = 1; Y <= Game->GameGrid->RowsCount; ++Y)
+      for (std::uint32_t X = 1; X <= Game->GameGrid->ColsCount; ++X) {
+        Game->GameGrid->Cells(X, Y).SpritesSet = Set;
+        Game->GameGrid->Cells(X, Y).SpriteIndex = Frame;
+      }
+  }
+  TManualClock Clock;
+  TScriptedRandom Draws;
+  std::unique_ptr<TGame> Game;
+};
+} // namespace
+
+TEST_F(TextLegibility, EveryEdgeOfTheLettersIsDarkOverTheSkyAndOverEveryKindOfTrash) {
+  struct TText {
+    const char* Name;
+    void (TGame::*Draw)();
+    bool DrawnByRender;
+    bool (*Letters)(int X, int Y); // where to look: beside the icons
+  };
+  const TText Texts[] = {
+      {"status line", &TGame::DrawStatusStr, true,
+       [](int X, int Y) { return Y < 64 && ((X >= 42 && X < 106) || (X >= 138 && X < 320)); }},
+      {"paused text", &TGame::DrawPaused, false,
+       [](int X, int Y) { return X >= 160 && X < 480 && Y >= 200 && Y < 280; }},
+  };
+  const TSpritesContainer& C = *Game->SpritesContainer;
+  const std::pair<const char*, const TFigureSprites*> Under[] = {
+      {"sky", nullptr},       {"Land", &C.Land},       {"Tool", &C.Tool},         {"Wheel", &C.Wheel},
+      {"SmashedCar", &C.SmashedCar}, {"Bottles", &C.Bottles}, {"Metal", &C.Metal},   {"Metal2", &C.Metal2},
+      {"Brick", &C.Brick},    {"Toilet", &C.Toilet},   {"Barrel", &C.Barrel},     {"Girya", &C.Girya},
+      {"Cargo", &C.Cargo},    {"Papers", &C.Papers},   {"Wall", &C.Wall},         {"Ligthing", &C.Ligthing},
+      {"Smoke", &C.Smoke},    {"Boom", &C.Boom},       {"Robot", &C.RobotJumpLeft}};
+  TPicture& Scr = *Game->Scr;
+  for (const TText& Text : Texts) {
+    // The letters in full: the text drawn on black.
+    Scr.Fill(0x000000);
+    (Game.get()->*Text.Draw)();
+    std::set<std::pair<int, int>> Ink;
+    for (int Y = 0; Y < 480; ++Y)
+      for (int X = 0; X < 640; ++X)
+        if (Text.Letters(X, Y) && IsYellow(Scr.PixelAt(X, Y)))
+          Ink.emplace(X, Y);
+    ASSERT_GT(Ink.size(), 100u) << Text.Name;
+    for (const auto& [Name, Set] : Under) {
+      for (std::uint32_t Frame = 1; Frame <= (Set ? Set->SpritesCount() : 1); ++Frame) {
+        FillYard(Set, Frame);
+        Game->Render();
+        if (!Text.DrawnByRender)
+          (Game.get()->*Text.Draw)();
+        // Each letter pixel at an edge has a neighbour outside the letters;
+        // the darkest such neighbour is what the eye reads the edge against.
+        double Sum = 0;
+        int Edges = 0;
+        std::size_t Lost = 0;
+        for (const auto& [X, Y] : Ink) {
+          Lost += !IsYellow(Scr.PixelAt(X, Y));
+          double Darkest = 2;
+          for (int Dy = -1; Dy <= 1; ++Dy)
+            for (int Dx = -1; Dx <= 1; ++Dx)
+              if (!Ink.count({X + Dx, Y + Dy}))
+                Darkest = std::min(Darkest, Luminance(Scr.PixelAt(X + Dx, Y + Dy)));
+          if (Darkest <= 1) {
+            Sum += Darkest;
+            ++Edges;
+          }
+        }
+        const std::string Where = std::string(Text.Name) + " over " + Name + " frame " + std::to_string(Frame);
+        EXPECT_LT(Lost, Ink.size() / 20) << "the letters lose their colour: " << Where;
+        ASSERT_GT(Edges, 0) << Where;
+        // The contrast ratio of the yellow against its edges, as accessibility
+        // guides reckon it; 4.5 is what they ask of ordinary text.
+        EXPECT_GE((Luminance(0x00FFFF) + 0.05) / (Sum / Edges + 0.05), 4.5) << Where;
+      }
+    }
+  }
 }

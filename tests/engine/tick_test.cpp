@@ -449,6 +449,60 @@ TEST_F(TRobotMarkTest, ToolFallingOutOfTheLowerCellLeavesTheRobotBehind) {
   ExpectRobotIntact();
 }
 
+// The random truck brings a tool into the robot's upper cell at the top of the
+// yard: the cell goes on showing the robot, and the tool still counts as a tool.
+TEST_F(TRobotMarkTest, ToolDroppedIntoTheRobotsUpperCellInRowOneGivesALife) {
+  struct TCase {
+    const char* Name;
+    TYardRows Drawn; // column 10 from row 1
+  };
+  const TCase Cases[] = {
+      {"falling onto the robot's lower cell", {"R", "R", "o", "#"}},
+      {"landing on a barrel in the robot's lower cell", {"R", "B", ".", "#"}},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Draw(10, 1, C.Drawn);
+    Game->Robot->LastJumpTime = Clock.Now() + FallMs + 1; // no sinking in this tick
+    Game->Lives = 2;
+    Game->TrashGeneratorAlgorythmIndex = 2;
+    Game->Truck->BricksPerTime = 1;
+    Game->Truck->PreviousPartTime = Clock.Now() - 10000;
+    Draws.Then(16, 7).Then(15, 14).Then(8, 0); // column 10, the tool, the fastest fall
+    Cues.Calls.clear();
+    Tick();
+    EXPECT_EQ(Draws.Remaining(), 0u);
+    EXPECT_EQ(Game->Lives, 3u);
+    ASSERT_FALSE(Cues.Calls.empty());
+    EXPECT_EQ(Cues.Calls[0], (TCueCall{Cue::Pick, 10}));
+    EXPECT_EQ(Cell(10, 1).State, csRobot) << "the tool is gone";
+    EXPECT_EQ(Cell(10, 1).SpritesSet, &Sprites().Robot);
+    EXPECT_EQ(Game->Robot->Y, 1u);
+    ExpectRobotIntact();
+  }
+}
+
+// Walking out of a cell takes its picture away (and walking in covers it), so a
+// tool the truck brought stays a tool only while the robot stays where it was.
+TEST_F(TRobotMarkTest, TruckToolLeftBehindByTheRobotGivesNoLife) {
+  Draw(10, 1, {"R", "R", "o", "#"});
+  Draw(11, 1, {".", ".", "#"});
+  Game->TrashGeneratorAlgorythmIndex = 2;
+  Game->Truck->PreviousPartTime = Clock.Now() - 10000;
+  Draws.Then(16, 7).Then(15, 14).Then(8, 0);
+  Cell(10, 1).PreviousProcessedTime = Clock.Now();
+  Tick(1); // the tool arrives; its fall step is not due yet
+  ASSERT_EQ(Cell(10, 1).State, csRobot | csPickup);
+  Game->Lives = 2;
+  Game->Robot->MoveRight();
+  Game->Robot->MoveLeft();
+  ASSERT_EQ(Game->Robot->X, 10u);
+  Tick();
+  EXPECT_EQ(Game->Lives, 2u);
+  EXPECT_EQ(Cell(10, 1).State, csRobot);
+  ExpectRobotIntact();
+}
+
 TEST_F(TRobotMarkTest, BarrelInTheLowerCellExplodesOnLandingAndTheRobotStays) {
   Draw(10, 13, {"R", "B"});
   Tick();

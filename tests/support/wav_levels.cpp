@@ -31,6 +31,7 @@ TWavLevels ReadWavLevels(const std::string& Path) {
     double Sum = 0;
     for (std::size_t I = 0; I < Samples.size(); ++I) {
       const double V = Unit(Samples[I]);
+      L.Samples.push_back(V);
       L.Peak = std::max(L.Peak, std::abs(V));
       Sum += V * V;
       if (I >= Window)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What a test needs to know about a sound file, decoded by SDL as the game's
 // audio layer decodes it.
@@ -15,6 +16,7 @@ struct TWavLevels {
   double FirstSample = 0, LastSample = 0; // -1 to +1
   double Peak = 0;                        // 0 to 1
   double LoudRms = 0;                     // RMS of the loudest 50 ms, 0 to 1
+  std::vector<double> Samples;            // -1 to +1
 };
 
 // Only 16-bit mono files get levels; other formats just report what they are.

@@ -55,6 +55,7 @@ void DrawYard(TGame& Game, std::uint32_t X0, std::uint32_t Y0, const TYardRows& 
       Cell.Processed = false;
       Cell.SLIProcessed = false;
       Cell.PlacedSounded = false;
+      Cell.ToolUnderRobot = false;
       if ((Kind.State & csRobot) != 0 && !HasRobot) {
         HasRobot = true;
         RobotX = X0 + Col;

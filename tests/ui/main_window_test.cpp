@@ -1,9 +1,11 @@
 #include "ui/ui_fixture.h"
 
+#include <QGuiApplication>
 #include "support/test_audio.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSpinBox>
 
@@ -100,6 +102,29 @@ TEST_F(MainWindowTest, ShownAgainItShowsTheScreenItShowedLast) {
   EXPECT_TRUE(ShowsPausedText());
 }
 
+// Coming back from the task bar is no new showing: the picture stays as it was.
+TEST_F(MainWindowTest, RestoredFromMinimisedItKeepsItsPicture) {
+  const auto MinimiseAndRestore = [this] {
+    Main->setWindowState(Qt::WindowMinimized);
+    Dispatch();
+    Main->setWindowState(Qt::WindowNoState);
+    Dispatch();
+  };
+  Press(vkF1);
+  MinimiseAndRestore();
+  EXPECT_EQ(ShownPixel(*Main, 320, 240), HelpScreen) << "help before the first game";
+  EXPECT_EQ(Main->ScreenIndex(), 1);
+
+  // F7 during play stops the game on its last frame, with no paused text.
+  Post(vkF7);
+  Press(vkSpace);
+  ASSERT_TRUE(Game().Paused);
+  ASSERT_FALSE(ShowsPausedText());
+  MinimiseAndRestore();
+  EXPECT_FALSE(ShowsPausedText());
+  EXPECT_EQ(ShownPixel(*Main, 5, 5), Back);
+}
+
 TEST_F(MainWindowTest, ArrowsMoveTheRobotOnlyWhileTheGameRuns) {
   TRobot& Robot = *Game().Robot;
   Press(vkLeft);
@@ -194,7 +219,10 @@ TEST(MainWindowFiles, GetFileSizeByNameGivesMinusOneForAFileThatCannotBeOpened) 
   EXPECT_EQ(TFrmMain::GetFileSizeByName(Dir.Path() + "/five"), 5);
 }
 
-class StartUpTest : public TProgramTest {};
+class StartUpTest : public TProgramTest {
+protected:
+  QPoint PlacedByTheWindowSystem();
+};
 
 TEST_F(StartUpTest, AScreenFileOfTheWrongSizeEndsTheProgramAfterItsMessage) {
   struct TCase {
@@ -238,10 +266,86 @@ TEST_F(StartUpTest, AMissingPictureIsNamedAndTheProgramEnds) {
   }
 }
 
-TEST_F(StartUpTest, AStoredWindowPositionIsTakenAsItIs) {
-  WriteIni("Top=0x40\nLeft=123\n");
+// Where the window opens with no position stored: the window system's choice.
+QPoint StartUpTest::PlacedByTheWindowSystem() {
+  std::filesystem::remove(IniPath());
   Start();
-  EXPECT_EQ(Main->pos(), QPoint(123, 64));
+  Main->show();
+  Dispatch();
+  const QPoint At = Main->pos();
+  End();
+  std::filesystem::remove(IniPath());
+  return At;
+}
+
+TEST_F(StartUpTest, AStoredPositionIsTakenAsItIsWhileTheTitleBarIsOnAScreen) {
+  const QPoint Placed = PlacedByTheWindowSystem();
+  const QRect Screen = QGuiApplication::primaryScreen()->geometry();
+  struct TCase {
+    int Left, Top;
+    bool Kept;
+  };
+  const TCase Cases[] = {
+      {123, 64, true},
+      {Screen.right() - 5, Screen.bottom() - 5, true}, // a corner of the title bar on screen
+      {Screen.right() + 1, 100, false},
+      {100, Screen.top() - 200, false},
+      {-5000, -5000, false},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(testing::Message() << C.Left << ", " << C.Top);
+    WriteIni("Top=" + std::to_string(C.Top) + "\nLeft=" + std::to_string(C.Left) + "\n");
+    Start();
+    Main->show();
+    Dispatch();
+    EXPECT_EQ(Main->pos(), C.Kept ? QPoint(C.Left, C.Top) : Placed);
+    End();
+  }
+}
+
+TEST_F(StartUpTest, WithOneCoordinateStoredTheOtherIsWhereTheWindowSystemPutsTheWindow) {
+  struct TCase {
+    const char* Ini;
+    QPoint At;
+  };
+  const TCase Cases[] = {
+      {"Left=123\n", {123, 200}},
+      {"Top=0x4d\n", {300, 77}},
+      {"Left=-5000\n", {300, 200}}, // no title bar on a screen there
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Ini);
+    WriteIni(C.Ini);
+    Start();
+    Main->show();
+    Main->move(300, 200); // the window system places the window as it comes on screen
+    Dispatch();
+    EXPECT_EQ(Main->pos(), C.At);
+    End();
+  }
+}
+
+TEST_F(StartUpTest, ARunEndingBeforeTheWindowIsShownKeepsTheStoredPosition) {
+  struct TCase {
+    const char* Ini;
+    const char* Damaged; // a screen file cut short, or a picture gone
+    std::int32_t Top, Left;
+  };
+  const TCase Cases[] = {
+      {"Top=0x40\nLeft=123\n", "1st_screen.png", 64, 123},
+      {"", "smoke/3.png", -999, -999},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Damaged);
+    WriteGameFolder(Dir.Path());
+    std::filesystem::resize_file(Dir.Path() + "/sprites/" + C.Damaged, 10);
+    WriteIni(C.Ini);
+    Start();
+    ASSERT_TRUE(Main->EndRequested());
+    End();
+    EXPECT_EQ(Stored("Top", -999), C.Top);
+    EXPECT_EQ(Stored("Left", -999), C.Left);
+  }
 }
 
 TEST_F(StartUpTest, ASettingsFileThatCannotBeWrittenIsReportedAtTheEnd) {

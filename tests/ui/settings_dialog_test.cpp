@@ -4,12 +4,16 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QFocusEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+
+#include "ui/dialog_face.h"
 
 namespace {
 class SettingsDialogTest : public TProgramTest {
@@ -30,6 +34,8 @@ TEST_F(SettingsDialogTest, IsLaidOutAsDesigned) {
   EXPECT_FALSE(Settings->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   EXPECT_TRUE(Settings->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
   EXPECT_EQ(Settings->Label1->text().toStdString(), "Start level");
+  EXPECT_EQ(Settings->Label1->geometry(), QRect(24, 24, 49, 13));
+  EXPECT_EQ(QFontInfo(Settings->font()).family().toStdString(), "Tahoma");
   EXPECT_EQ(Settings->RGTrashGeneratorAlgorythm->geometry(), QRect(24, 56, 177, 89));
   EXPECT_EQ(Settings->RGTrashGeneratorAlgorythm->title().toStdString(), "Trash Generator Algorythm:");
   EXPECT_EQ(Settings->SEStartLevel->geometry(), QRect(79, 21, 121, 22));
@@ -45,6 +51,40 @@ TEST_F(SettingsDialogTest, IsLaidOutAsDesigned) {
   EXPECT_EQ(Items[1]->text().toStdString(), "Normal");
   EXPECT_EQ(Items[2]->text().toStdString(), "Random");
   EXPECT_FALSE(Settings->isVisible()) << "made hidden";
+}
+
+// Every caption shows whole, and the level's caption ends before its field.
+TEST_F(SettingsDialogTest, CaptionsShowWhole) {
+  Start();
+  const auto Fits = [](const QWidget& Control, const QString& Caption, int Room) {
+    return QFontMetrics(Control.font()).horizontalAdvance(Caption) <= Room;
+  };
+  EXPECT_TRUE(Fits(*Settings->Label1, Settings->Label1->text(), Settings->Label1->width()));
+  EXPECT_LT(Settings->Label1->geometry().right(), Settings->SEStartLevel->x());
+  EXPECT_TRUE(Fits(*Settings->RGTrashGeneratorAlgorythm, Settings->RGTrashGeneratorAlgorythm->title(),
+                   Settings->RGTrashGeneratorAlgorythm->width() - 16));
+  for (const QRadioButton* Item : Settings->RGTrashGeneratorAlgorythm->findChildren<QRadioButton*>())
+    EXPECT_LE(Item->sizeHint().width(), Settings->RGTrashGeneratorAlgorythm->contentsRect().width())
+        << Item->text().toStdString();
+  EXPECT_LE(Settings->CBUseSound->sizeHint().width(), Settings->CBUseSound->width());
+}
+
+// A face wider than Tahoma's: the caption grows into the room it has, then
+// gets smaller, and never runs past that room.
+TEST(DialogFace, ACaptionTooWideForItsRoomGetsASmallerFace) {
+  for (const int Room : {60, 53, 40}) {
+    SCOPED_TRACE(Room);
+    QLabel Label(QStringLiteral("Start level"));
+    Label.setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    Label.setGeometry(24, 24, 49, 13);
+    const int Wide = QFontMetrics(Label.font()).horizontalAdvance(Label.text());
+    ASSERT_GT(Wide, 49) << "the test needs a face wider than the label";
+    FitCaption(Label, Room);
+    const int Now = QFontMetrics(Label.font()).horizontalAdvance(Label.text());
+    EXPECT_LE(Now, Label.width());
+    EXPECT_LE(Label.width(), Room);
+    EXPECT_EQ(QFontInfo(Label.font()).pixelSize() < 11, Wide > Room) << "a smaller face only when needed";
+  }
 }
 
 TEST_F(SettingsDialogTest, NoSettingsFileGivesTheFirstAlgorithmAndLevelFive) {
@@ -149,20 +189,53 @@ TEST_F(SettingsDialogTest, ShowingTheDialogRefreshesTheBoxFromTheSoundSwitch) {
   EXPECT_FALSE(Settings->CBUseSound->isChecked());
 }
 
-TEST_F(SettingsDialogTest, ATypedLevelIsBroughtIntoRangeWhenTheFieldLosesFocus) {
+// The player types into the level field, then leaves it with Tab.
+TEST_F(SettingsDialogTest, ATypedLevelCountsAtOnceAndIsBroughtIntoRangeOnLeaving) {
   Start();
   OpenDialog();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Settings.get()));
   QSpinBox* Field = Settings->SEStartLevel;
   struct TCase {
     const char* Typed;
-    std::int32_t WhileTyping, AfterLeaving;
+    const char* Shown;           // the field's text while the focus is still in it
+    std::int32_t WhileTyping;    // the game's start level by then
+    std::int32_t AfterLeaving;
   };
-  for (const TCase C : {TCase{"0", 0, 1}, TCase{"42", 42, 10}, TCase{"7", 7, 7}, TCase{"", 1, 1}}) {
-    Field->findChild<QLineEdit*>()->setText(QString::fromLatin1(C.Typed));
-    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.WhileTyping)) << C.Typed;
-    QFocusEvent Leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(Field, &Leave);
-    EXPECT_EQ(Settings->LevelValue(), C.AfterLeaving) << C.Typed;
-    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.AfterLeaving)) << C.Typed;
+  const TCase Cases[] = {
+      {"12", "12", 12, 10},
+      {"0", "0", 0, 1},
+      {"", "", 1, 1},
+      {"9", "9", 9, 9},
+      {"4x", "4", 4, 4},                          // a letter is refused as it is typed
+      {"99999999999", "999999999", 999999999, 10}, // so is a digit past the largest number
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Typed);
+    Field->setFocus();
+    ASSERT_TRUE(Field->hasFocus());
+    QTest::keyClick(Field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(Field, Qt::Key_Backspace);
+    QTest::keyClicks(Field, QString::fromLatin1(C.Typed));
+    EXPECT_EQ(Field->text().toStdString(), C.Shown);
+    EXPECT_EQ(static_cast<std::int32_t>(Game().StartHardnessLevel), C.WhileTyping);
+    QTest::keyClick(Field, Qt::Key_Tab);
+    ASSERT_FALSE(Field->hasFocus());
+    EXPECT_EQ(Field->text().toStdString(), std::to_string(C.AfterLeaving));
+    EXPECT_EQ(Settings->LevelValue(), C.AfterLeaving);
+    EXPECT_EQ(Game().StartHardnessLevel, static_cast<std::uint32_t>(C.AfterLeaving));
   }
+}
+
+TEST_F(SettingsDialogTest, ALevelTypedAboveTenAndConfirmedWithEnterStartsTheGameAtTen) {
+  Start();
+  OpenDialog();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Settings.get()));
+  Settings->SEStartLevel->setFocus();
+  QTest::keyClick(Settings->SEStartLevel, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(Settings->SEStartLevel, QStringLiteral("12"));
+  QTest::keyClick(Settings->SEStartLevel, Qt::Key_Return);
+  EXPECT_FALSE(Settings->isVisible());
+  EXPECT_EQ(Game().HardnessLevel, 10u);
+  EXPECT_EQ(Game().StartHardnessLevel, 10u);
+  EXPECT_EQ(Settings->LevelValue(), 10);
 }

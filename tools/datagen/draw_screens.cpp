@@ -121,6 +121,33 @@ void Panel(QPainter& P, const QRectF& R) {
   P.restore();
 }
 
+// A gamepad in the 32 x 32 cell of the art: body with two grips, a D-pad on
+// the left and four face buttons on the right.
+void PaintGamepad(QPainter& P) {
+  QPainterPath Body;
+  Body.addRoundedRect(QRectF(3, 9, 26, 13), 6, 6);
+  Body.addEllipse(QRectF(2, 13, 10, 14));
+  Body.addEllipse(QRectF(20, 13, 10, 14));
+  Body = Body.simplified();
+  Outlined(P, Body, Shade(QPointF(4, 9), QPointF(26, 27), QColor(188, 194, 212), QColor(104, 110, 134)), 1.5);
+  P.save();
+  P.setPen(Qt::NoPen);
+  P.setBrush(Ink);
+  P.drawRect(QRectF(7, 12.5, 2.6, 8));
+  P.drawRect(QRectF(4.3, 15.2, 8, 2.6));
+  const QColor Face[] = {QColor(90, 200, 90), QColor(230, 70, 60), QColor(70, 140, 235), QColor(250, 210, 50)};
+  const QPointF At[] = {QPointF(23.5, 19), QPointF(26.5, 16), QPointF(20.5, 16), QPointF(23.5, 13)};
+  for (int I = 0; I < 4; ++I) {
+    P.setPen(InkPen(0.8));
+    P.setBrush(Face[I]);
+    P.drawEllipse(At[I], 1.7, 1.7);
+  }
+  P.restore();
+  QPainterPath Shine(QPointF(9, 11));
+  Shine.quadTo(QPointF(16, 10), QPointF(23, 11));
+  Gleam(P, Shine, 1.2, 150);
+}
+
 } // namespace
 
 QImage DrawStartScreen() {
@@ -193,17 +220,20 @@ QImage DrawHelpScreen() {
         Baseline += 18;
       }
     };
-    Section(92, "The goal", {"Climb the growing pile of junk", "and step into an exit: the gap", "above the left or right wall."},
+    // Tight enough that the gamepad fits below the rules.
+    Section(88, "The goal", {"Climb the growing pile of junk", "and step into an exit: the gap", "above the left or right wall."},
             [](QPainter& Q) {
               Q.scale(0.75, 0.75);
               PaintRobot(Q, TRobotPose{TFacing::Front, 0, 0, 1, 0, false});
             });
-    Section(196, "Bombs",
+    Section(168, "Bombs",
             {"Catch a falling barrel on your", "head to carry it. Space sets it", "down: it blasts its neighbours."},
             [](QPainter& Q) { PaintBarrel(Q); });
-    Section(296, "Tools", {"Grab a wrench for an extra life."}, [](QPainter& Q) { PaintTool(Q); });
-    Section(350, "Watch out!", {"Falling junk costs a life. Bottles", "and toilets shatter when they", "land; barrels blow up."},
+    Section(248, "Tools", {"Grab a wrench for an extra life."}, [](QPainter& Q) { PaintTool(Q); });
+    Section(290, "Watch out!", {"Falling junk costs a life. Bottles", "and toilets shatter when they", "land; barrels blow up."},
             [](QPainter& Q) { PaintBoom(Q, 3); });
+    Section(370, "Gamepad", {"D-pad or left stick: the arrows", "A: Space   B: jump   Start: pause", "Back: help   LB / RB: level \u2212 / +"},
+            PaintGamepad);
   });
 }
 

@@ -14,25 +14,32 @@ constexpr double Pi = std::numbers::pi;
 
 double Time(std::size_t I) { return double(I) / SampleRate; }
 
-// A bomb going off: a sharp crack, a deep falling thump and a long rumble of
-// filtered noise that darkens as it dies away.
+// A bomb going off: a sharp crack, a roaring burst of noise that darkens as
+// it dies away, a deep thump under it, and debris crackling down in the tail.
+// The roar sits well above the bass, so the blast carries on small speakers.
 TSignal Boom() {
   TNoise N(1001);
   TSignal S(Samples(1.1));
-  TLowPass Rumble, Rumble2;
-  THighPass Crack;
+  THighPass Crack, Crack2, Clean, Clean2;
+  TLowPass Roar, Roar2, Edge;
+  TBandPass Debris;
   double Phase = 0;
   for (std::size_t I = 0; I < S.size(); ++I) {
     const double T = Time(I);
     const double W = N.White();
-    const double Cutoff = 180 + 2800 * Decay(T, 0.12);
-    const double Body = Rumble2.Step(Rumble.Step(W, Cutoff), Cutoff) * 3.2 * Decay(T, 0.28);
-    const double Snap = Crack.Step(W, 1500) * Decay(T, 0.012);
-    Phase += 2 * Pi * (38 + 70 * Decay(T, 0.08)) / SampleRate;
-    const double Thump = std::sin(Phase) * Decay(T, 0.22);
-    S[I] = std::tanh(1.6 * (Body + 0.9 * Snap + 0.9 * Thump));
+    const double Snap = Crack2.Step(Crack.Step(W, 900), 900) * Decay(T, 0.009);
+    const double Cutoff = 380 + 3500 * Decay(T, 0.12);
+    const double Body = Clean2.Step(Clean.Step(Roar2.Step(Roar.Step(W, Cutoff), Cutoff), 220), 220) *
+                        std::min(1.0, T / 0.004) * (0.35 * Decay(T, 0.05) + 0.65 * Decay(T, 0.26));
+    Phase += 2 * Pi * (48 + 80 * Decay(T, 0.05)) / SampleRate;
+    const double Thump = std::sin(Phase) * Decay(T, 0.16) * std::min(1.0, T / 0.003);
+    // Bits of junk landing: sparse ticks, fewer and fainter as the tail dies.
+    const double Fall = T < 0.12 ? 0 : Decay(T - 0.12, 0.3);
+    const double Tick = N.Unit() < 0.01 * Fall ? N.White() * Fall : 0;
+    const double Crackle = Debris.Step(Tick, 2600, 4);
+    S[I] = std::tanh(3.2 * (3.2 * Edge.Step(Snap, 5000) + 3.6 * Body + 0.25 * Thump + 6 * Crackle));
   }
-  Fade(S, 0.002, 0.15);
+  Fade(S, 0.001, 0.15);
   return S;
 }
 
@@ -162,23 +169,24 @@ TSignal Pick() {
   return S;
 }
 
-// Something heavy landing on the pile: a dull thud with a little rattle.
+// Something landing on the pile: a soft, short, woody knock with a little
+// weight under it; it comes a couple of times a second, so it stays gentle.
 TSignal Placed() {
   TNoise N(7007);
-  TSignal S(Samples(0.25));
-  TLowPass Dull, Dull2;
-  TBandPass Rattle;
+  TSignal S(Samples(0.16));
+  TBandPass Knock, Knock2;
+  TLowPass Soft;
   double Phase = 0;
   for (std::size_t I = 0; I < S.size(); ++I) {
     const double T = Time(I);
-    Phase += 2 * Pi * (55 + 90 * Decay(T, 0.02)) / SampleRate;
-    const double Thud = std::sin(Phase) * Decay(T, 0.06);
-    const double W = N.White();
-    const double Body = 2.5 * Dull2.Step(Dull.Step(W, 700), 700) * Decay(T, 0.03);
-    const double Clank = Rattle.Step(W, 1900, 14) * Decay(T, 0.04);
-    S[I] = Thud + Body + 0.8 * Clank;
+    const double Hit = Soft.Step(N.White(), 2000) * Decay(T, 0.008);
+    const double Wood = 9 * (Knock.Step(Hit, 360, 7) + 0.5 * Knock2.Step(Hit, 650, 8));
+    Phase += 2 * Pi * (140 + 60 * Decay(T, 0.015)) / SampleRate;
+    const double Weight = 0.12 * std::sin(Phase) * Decay(T, 0.03);
+    // Rounded off at the top: a soft knock, and several landing at once still fit.
+    S[I] = std::tanh(4 * (Wood + Weight)) * std::min(1.0, T / 0.004);
   }
-  Fade(S, 0.001, 0.05);
+  Fade(S, 0.002, 0.05);
   return S;
 }
 
@@ -197,37 +205,45 @@ TSignal Spring() {
   return S;
 }
 
-// A robot's footstep: a soft clank of a metal foot on junk.
+// A robot's footstep: a short, bright click of a metal foot on metal, with
+// the faint ring of a few inharmonic partials.
 TSignal Step() {
   TNoise N(9009);
-  TSignal S(Samples(0.14));
-  TLowPass Soft;
-  TBandPass Ring, Ring2;
-  double Phase = 0;
+  TSignal S(Samples(0.09));
+  TBandPass Tick;
+  const double Partials[] = {2350, 3870, 5610, 7340};
+  const double Gains[] = {1.0, 0.7, 0.45, 0.25};
+  const double Taus[] = {0.03, 0.02, 0.012, 0.008};
   for (std::size_t I = 0; I < S.size(); ++I) {
     const double T = Time(I);
-    const double W = N.White() * Decay(T, 0.004);
-    Phase += 2 * Pi * (90 + 60 * Decay(T, 0.01)) / SampleRate;
-    const double Thump = 0.8 * std::sin(Phase) * Decay(T, 0.025);
-    const double Scuff = 1.5 * Soft.Step(W, 2500);
-    const double Clink = 3 * (Ring.Step(W, 1350, 25) + 0.7 * Ring2.Step(W, 2870, 30)) * Decay(T, 0.03);
-    S[I] = Thump + Scuff + Clink;
+    double Ring = 0;
+    for (int K = 0; K < 4; ++K)
+      Ring += Gains[K] * std::sin(2 * Pi * Partials[K] * T + K) * Decay(T, Taus[K]);
+    const double Click = 1.8 * Tick.Step(N.White(), 4000, 0.8) * Decay(T, 0.003);
+    S[I] = (Click + Ring) * std::min(1.0, T / 0.0004);
   }
-  Fade(S, 0.001, 0.03);
+  Fade(S, 0.0005, 0.03);
   return S;
 }
 
 } // namespace
 
 void MakeSounds(const std::string& Dir, std::ostream& Report) {
-  const std::pair<const char*, std::function<TSignal()>> Sounds[] = {
-      {"boom01.wav", Boom},     {"fart01.wav", Fart},     {"getbomb01.wav", GetBomb},
-      {"glassbreak01.wav", GlassBreak}, {"ouch01.wav", Ouch}, {"pick01.wav", Pick},
-      {"placed01.wav", Placed}, {"spring01.wav", Spring}, {"step01.wav", Step},
+  // The level of each against the others, in dB: the blast is the payoff and
+  // stands out; steps and landings come several a second and stay back.
+  struct TSound {
+    const char* Name;
+    std::function<TSignal()> Make;
+    double TrimDb;
   };
-  for (const auto& [Name, Make] : Sounds) {
+  const TSound Sounds[] = {
+      {"boom01.wav", Boom, 1.2},         {"fart01.wav", Fart, 0},    {"getbomb01.wav", GetBomb, 0},
+      {"glassbreak01.wav", GlassBreak, 0}, {"ouch01.wav", Ouch, 0}, {"pick01.wav", Pick, -1},
+      {"placed01.wav", Placed, -2.5},  {"spring01.wav", Spring, 0}, {"step01.wav", Step, -3.5},
+  };
+  for (const auto& [Name, Make, TrimDb] : Sounds) {
     TSignal S = Make();
-    Normalise(S);
+    Normalise(S, TrimDb);
     Fade(S, 0.002, 0.005);
     WriteWav(Dir + Name, S);
     const TLevels L = Measure(S);

@@ -89,11 +89,12 @@ TLevels Measure(const TSignal& S) {
   return L;
 }
 
-void Normalise(TSignal& S) {
+void Normalise(TSignal& S, double TrimDb) {
   const TLevels L = Measure(S);
   if (L.Peak <= 0)
     return;
-  const double Gain = std::min(TargetLoudRms / L.LoudRms, PeakCeiling / L.Peak);
+  const double Target = TargetLoudRms * std::pow(10.0, TrimDb / 20);
+  const double Gain = std::min(Target / L.LoudRms, PeakCeiling / L.Peak);
   for (double& V : S)
     V *= Gain;
 }

@@ -60,6 +60,6 @@ struct TLevels {
 };
 TLevels Measure(const TSignal& S);
 
-// Scales S so that its loudest 50 ms reach the common loudness, without the
-// peak going above the common ceiling.
-void Normalise(TSignal& S);
+// Scales S so that its loudest 50 ms reach the common loudness changed by
+// TrimDb, without the peak going above the common ceiling.
+void Normalise(TSignal& S, double TrimDb = 0);

@@ -1,0 +1,66 @@
+#include "ui/ui_fixture.h"
+
+#include "platform/gamepad.h"
+#include "support/virtual_pad.h"
+
+#include <QDialog>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+// The program as it starts, with a pad plugged in once its window is up.
+// Only SDL's virtual pads count: the machine's own are left out.
+class PadPlayTest : public TProgramTest {
+protected:
+  PadPlayTest() {
+    SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
+    Start();
+    Main->show();
+    MachinePads = GamepadCount();
+    Pad = std::make_unique<TVirtualPad>();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return GamepadCount() == MachinePads + 1; }, 2000)) << "the pad was taken in";
+  }
+  ~PadPlayTest() override { Pad.reset(); }
+
+  TGame& Game() { return *Main->Game; }
+  bool ShowsPausedText() {
+    for (int X = 280; X < 360; ++X)
+      if (IsYellow(ShownPixel(*Main, X, 240)))
+        return true;
+    return false;
+  }
+
+  std::size_t MachinePads = 0;
+  std::unique_ptr<TVirtualPad> Pad;
+};
+} // namespace
+
+TEST_F(PadPlayTest, APadsAStartsTheGameAndItsStartPausesIt) {
+  ASSERT_TRUE(Main->InfoScreenDisplayed());
+  ASSERT_EQ(Game().TickCount, 0u);
+  // Once the game runs, the player lets go of A and presses Start.
+  QTimer::singleShot(300, [this] {
+    EXPECT_FALSE(Game().Paused) << "the game runs";
+    Pad->Release(SDL_CONTROLLER_BUTTON_A);
+    Pad->Press(SDL_CONTROLLER_BUTTON_START);
+  });
+  Pad->Press(SDL_CONTROLLER_BUTTON_A);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Game().TickCount > 0 && Game().Paused; }, 5000));
+  EXPECT_GT(Main->LoopPasses, 1u) << "the main loop ran until Start";
+  EXPECT_FALSE(Main->InfoScreenDisplayed());
+  EXPECT_TRUE(ShowsPausedText());
+}
+
+TEST_F(PadPlayTest, APadWaitsWhileAMessageBoxIsOpen) {
+  QDialog Box(Main.get());
+  Box.setModal(true);
+  Box.show();
+  Pad->Press(SDL_CONTROLLER_BUTTON_BACK);
+  QTest::qWait(100);
+  EXPECT_EQ(Main->ScreenIndex(), 0) << "no help screen behind the box";
+  Box.hide();
+  Pad->Release(SDL_CONTROLLER_BUTTON_BACK);
+  QTest::qWait(50);
+  Pad->Press(SDL_CONTROLLER_BUTTON_BACK);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Main->ScreenIndex() == 1; }, 2000)) << "Back shows the help screen";
+}
