@@ -62,7 +62,8 @@ const TReplayEvent* TReplayPlayer::DueInput() const {
     return nullptr;
   const TReplayEvent& E = Next();
   const bool Input = E.Kind == TEventKind::Key || E.Kind == TEventKind::StartLevel ||
-                     E.Kind == TEventKind::Generator || E.Kind == TEventKind::NewGame;
+                     E.Kind == TEventKind::Generator || E.Kind == TEventKind::NewGame ||
+                     E.Kind == TEventKind::Sound;
   return Input ? &E : nullptr;
 }
 

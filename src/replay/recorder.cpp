@@ -33,9 +33,10 @@ void TReplayRecorder::Setting(TEventKind Kind, std::int32_t Value) {
   Writer.Add({Kind, static_cast<std::uint32_t>(Value)});
 }
 
-void TReplayRecorder::SetStartSettings(std::int32_t StartLevel, std::int32_t Generator) {
+void TReplayRecorder::SetStartSettings(std::int32_t StartLevel, std::int32_t Generator, bool SoundOn) {
   StartHeader.StartLevel = StartLevel;
   StartHeader.Generator = Generator;
+  StartHeader.SoundOn = SoundOn;
 }
 
 void TReplayRecorder::Save(const std::string& Path) const { Writer.Save(Path, StartHeader); }

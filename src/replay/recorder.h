@@ -23,7 +23,7 @@ public:
   void Setting(TEventKind Kind, std::int32_t Value);
 
   // The settings the game starts with, once the windows have set them up.
-  void SetStartSettings(std::int32_t StartLevel, std::int32_t Generator);
+  void SetStartSettings(std::int32_t StartLevel, std::int32_t Generator, bool SoundOn);
   const TReplayHeader& Header() const { return StartHeader; }
   // Writes everything so far, ending with End; throws EReplayError.
   void Save(const std::string& Path) const;

@@ -34,7 +34,8 @@ std::int32_t UnZigZag(std::uint64_t V) {
 }
 
 bool IsSetting(TEventKind Kind) {
-  return Kind == TEventKind::StartLevel || Kind == TEventKind::Generator || Kind == TEventKind::NewGame;
+  return Kind == TEventKind::StartLevel || Kind == TEventKind::Generator || Kind == TEventKind::NewGame ||
+         Kind == TEventKind::Sound;
 }
 
 // Reads the file's parts in order; every fault throws with the file's name.
@@ -142,6 +143,7 @@ void TReplayWriter::Add(const TReplayEvent& Event) {
   case TEventKind::StartLevel:
   case TEventKind::Generator:
   case TEventKind::NewGame:
+  case TEventKind::Sound:
     PutVarint(Body, ZigZag(static_cast<std::int32_t>(static_cast<std::uint32_t>(Event.Value))) << KindBits | Kind);
     break;
   case TEventKind::End:
@@ -154,6 +156,7 @@ std::vector<std::uint8_t> TReplayWriter::Finish(const TReplayHeader& Header) con
   PutVarint(Raw, ZigZag(Header.StartLevel));
   PutVarint(Raw, ZigZag(Header.Generator));
   PutVarint(Raw, Header.Seed);
+  PutVarint(Raw, Header.SoundOn ? 1 : 0);
   Raw.insert(Raw.end(), Body.begin(), Body.end());
   PutVarint(Raw, static_cast<std::uint64_t>(TEventKind::End));
 
@@ -212,12 +215,16 @@ TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::st
   R.Header.StartLevel = UnZigZag(Body.Varint());
   R.Header.Generator = UnZigZag(Body.Varint());
   R.Header.Seed = Body.Varint();
+  const std::uint64_t SoundOn = Body.Varint();
+  if (SoundOn > 1)
+    Body.Fail("it is damaged");
+  R.Header.SoundOn = SoundOn == 1;
   std::uint32_t Reading = 0;
   for (;;) {
     const std::uint64_t Tag = Body.Varint();
     const auto Kind = static_cast<TEventKind>(Tag & ((1u << KindBits) - 1));
     const std::uint64_t Payload = Tag >> KindBits;
-    if (Kind > TEventKind::End || Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0))
+    if (Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0))
       Body.Fail("it is damaged");
     TReplayEvent E{Kind, Payload};
     if (Kind == TEventKind::Reading) {

@@ -16,6 +16,7 @@ enum class TEventKind : std::uint8_t {
   Generator,  // the settings dialog changed the trash generator
   NewGame,    // the settings dialog closed before play: a new game at this level
   End,        // the program ended here
+  Sound,      // the settings dialog switched the sound on (1) or off (0)
 };
 
 struct TReplayEvent {
@@ -30,6 +31,7 @@ struct TReplayHeader {
   std::int32_t StartLevel = 5;
   std::int32_t Generator = 1;
   std::uint64_t Seed = 0; // the first seed of the random generator
+  bool SoundOn = true;    // the sound switch, so that a replay sounds as the game did
   friend bool operator==(const TReplayHeader&, const TReplayHeader&) = default;
 };
 
@@ -44,7 +46,8 @@ public:
   using std::runtime_error::runtime_error;
 };
 
-inline constexpr std::uint32_t ReplayFormatVersion = 1;
+// 2: the sound switch in the header and its changes among the events.
+inline constexpr std::uint32_t ReplayFormatVersion = 2;
 
 // The version of this game; a recording replays only in the version that made it.
 const std::string& GameVersion();

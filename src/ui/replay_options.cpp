@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -63,8 +64,14 @@ TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOption
       ScratchDir = Dir;
     return;
   }
-  if (!Options.RecordPath.empty())
-    Recorder = std::make_unique<TReplayRecorder>();
+  if (Options.RecordPath.empty())
+    return;
+  // A recording that could not be written at the end would lose the whole game: try now.
+  if (!std::ofstream(Options.RecordPath, std::ios::binary | std::ios::app)) {
+    LoadFault = "Cannot record to \"" + Options.RecordPath + "\": the file cannot be written.";
+    return;
+  }
+  Recorder = std::make_unique<TReplayRecorder>();
 }
 
 TReplaySession::~TReplaySession() {

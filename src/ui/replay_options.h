@@ -33,8 +33,8 @@ public:
 
   bool Replaying() const { return !Options.ReplayPath.empty(); }
   bool Verifying() const { return Replaying() && Options.Verify; }
-  // A replay that cannot start: says what is wrong with the file (a message
-  // box, or standard error when verifying) and gives true.
+  // A replay or recording that cannot start: says what is wrong with the file
+  // (a message box, or standard error when verifying) and gives true.
   bool Refused();
   // The program's files; a replay keeps the player's settings file out of its way.
   TAppFiles Files(const TAppFiles& Program) const;

@@ -1,5 +1,6 @@
 #include "ui/replay_run.h"
 
+#include "assets/sound.h"
 #include "engine/game.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
@@ -34,7 +35,7 @@ double SteadyMs() {
 
 TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : Main(aMain), Recorder(aRecorder) {
   Recorder.SetStartSettings(static_cast<std::int32_t>(Main.Game->StartHardnessLevel),
-                            Main.Game->TrashGeneratorAlgorythmIndex);
+                            Main.Game->TrashGeneratorAlgorythmIndex, Main.DM == nullptr || Main.DM->UseSound);
   Main.InputWatch = this;
 }
 
@@ -71,6 +72,7 @@ void TReplayDriver::Start() {
   TGame& G = *Main.Game;
   G.TrashGeneratorAlgorythmIndex = Player.Header().Generator;
   G.Init(Player.Header().StartLevel);
+  SwitchSound(Player.Header().SoundOn);
   PacedReading = Player.LastReading();
   PaceTarget = SteadyMs();
   auto* Watchdog = new QTimer(this);
@@ -142,8 +144,14 @@ void TReplayDriver::Deliver(const TReplayEvent& Input) {
   case TEventKind::StartLevel: G.StartHardnessLevel = static_cast<std::uint32_t>(Value); break;
   case TEventKind::Generator: G.TrashGeneratorAlgorythmIndex = Value; break;
   case TEventKind::NewGame: G.Init(Value); break;
+  case TEventKind::Sound: SwitchSound(Value != 0); break;
   default: break;
   }
+}
+
+void TReplayDriver::SwitchSound(bool On) {
+  if (Main.DM != nullptr && Main.DM->CanChangeUseSound)
+    Main.DM->UseSound = On;
 }
 
 void TReplayDriver::KeepPace() {

@@ -59,6 +59,7 @@ private:
   void Schedule();
   void Step();
   void Deliver(const TReplayEvent& Input);
+  void SwitchSound(bool On);
   void KeepPace();
   void CheckProgress();
   void Stop();

@@ -168,6 +168,7 @@ void TFrmSettings::Tell(TEventKind Kind, std::int32_t Value) {
 void TFrmSettings::CBUseSoundClick() {
   if (DM != nullptr)
     DM->UseSound = CBUseSound->isChecked();
+  Tell(TEventKind::Sound, CBUseSound->isChecked() ? 1 : 0);
 }
 
 void TFrmSettings::BitBtn1Click() { close(); }

@@ -39,12 +39,13 @@ TEST(Replay, GivesTheGameTheReadingsSeedsAndKeysItWasRecordedWith) {
         Randomize();
       }
     }
-    Recorder.SetStartSettings(3, 0);
+    Recorder.SetStartSettings(3, 0, false);
     File = Recorder.Bytes();
   }
   const TRecording Recorded = DecodeRecording(File, "game.rec");
   EXPECT_EQ(Recorded.Header.StartLevel, 3);
   EXPECT_EQ(Recorded.Header.Generator, 0);
+  EXPECT_FALSE(Recorded.Header.SoundOn);
 
   TReplayPlayer Player(Recorded, "game.rec");
   int Advances = 0;

@@ -11,7 +11,7 @@
 namespace {
 const std::string Name = "games/odd.rec";
 
-TReplayHeader Header() { return {GameVersion(), 7, 2, 0xFEDCBA9876543210ull}; }
+TReplayHeader Header() { return {GameVersion(), 7, 2, 0xFEDCBA9876543210ull, false}; }
 
 // A little of everything, readings going backwards and round the clock's wrap included.
 const std::vector<TReplayEvent> Mixed = {
@@ -19,6 +19,7 @@ const std::vector<TReplayEvent> Mixed = {
     {TEventKind::Reading, 1016},       {TEventKind::Seed, ~0ull},         {TEventKind::Reading, 4294967290u},
     {TEventKind::Reading, 3},          {TEventKind::StartLevel, 3},       {TEventKind::Generator, 0xFFFFFFFFu},
     {TEventKind::NewGame, 10},         {TEventKind::Reading, 2},          {TEventKind::Key, 0xFFFFFFFFu},
+    {TEventKind::Sound, 1},
 };
 
 std::vector<std::uint8_t> Encode(const std::vector<TReplayEvent>& Events, const TReplayHeader& H = Header()) {
@@ -106,7 +107,9 @@ TEST(RecordingFile, RefusesWhatItCannotReplayAndSaysWhy) {
       {"empty", {}, "it is not a recording"},
       {"a picture", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, "it is not a recording"},
       {"the magic word cut", {Good.begin(), Good.begin() + 6}, "it is cut short"},
-      {"a future format", With(16, 2), "its format version 2 is unknown (this game reads version 1)"},
+      {"a future format", With(16, ReplayFormatVersion + 1),
+       "its format version " + std::to_string(ReplayFormatVersion + 1) + " is unknown (this game reads version " +
+           std::to_string(ReplayFormatVersion) + ")"},
       {"another game version", Encode(Mixed, {"0.9", 5, 1, 1}),
        "it was recorded by game version 0.9, this is version " + GameVersion()},
       {"cut inside the events", {Good.begin(), Good.end() - 9}, "it is cut short"},
@@ -114,8 +117,12 @@ TEST(RecordingFile, RefusesWhatItCannotReplayAndSaysWhy) {
       {"a wrong size", With(BodyAt, Good[BodyAt] + 1), "it is damaged"},
       {"events without an end", Repacked(Good, BodyAt, [](std::vector<std::uint8_t>& Raw) { Raw.pop_back(); }),
        "its data runs out before the game ends"},
-      {"an unknown event", Repacked(Good, BodyAt, [](std::vector<std::uint8_t>& Raw) { Raw.back() = 7; }),
+      {"a key code beyond 32 bits",
+       Repacked(Good, BodyAt,
+                [](std::vector<std::uint8_t>& Raw) { Raw.insert(Raw.end() - 1, {0x81, 0x80, 0x80, 0x80, 0x80, 0x01}); }),
        "it is damaged"},
+      {"a sound switch neither on nor off",
+       Repacked(Good, BodyAt, [](std::vector<std::uint8_t>& Raw) { Raw[1 + 1 + 10] = 2; }), "it is damaged"},
       {"something after the end", Repacked(Good, BodyAt, [](std::vector<std::uint8_t>& Raw) { Raw.push_back(0); }),
        "it is damaged"},
   };
