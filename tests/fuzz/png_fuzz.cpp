@@ -1,5 +1,6 @@
 // Fuzz target: any bytes as a picture file. The loader either refuses it with
 // a message that names the file, or gives a picture of a size the game can use.
+#include "fuzz_scratch.h"
 #include "platform/png_image.h"
 
 #include <cstddef>
@@ -11,30 +12,12 @@
 #include <string>
 
 namespace {
-// A folder of this run's own, removed when the run ends.
-struct TScratch {
-  std::string Folder;
-  ~TScratch() { std::filesystem::remove_all(Folder); }
-};
-
 const std::string& FilePath() {
-  static TScratch Scratch;
-  static const std::string Path = [] {
-    char Folder[] = "/tmp/clankora-fuzz-png-XXXXXX";
-    if (mkdtemp(Folder) == nullptr)
-      std::abort();
-    Scratch.Folder = Folder;
-    return std::string(Folder) + "/picture.png";
-  }();
+  static const std::string Path = fuzz::ScratchFile("/tmp/clankora-fuzz-png-XXXXXX", "picture.png");
   return Path;
 }
 
-void Check(bool Holds, const char* What) {
-  if (Holds)
-    return;
-  std::fprintf(stderr, "picture: %s\n", What);
-  std::abort();
-}
+void Check(bool Holds, const char* What) { fuzz::Check(Holds, "picture", What); }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {

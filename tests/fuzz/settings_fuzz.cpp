@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as the settings file. Reading never fails, and a
 // write changes the one key it names: it reads back as written, the other
 // keys keep their values, and writing the same value again changes nothing.
+#include "fuzz_scratch.h"
 #include "platform/ini_file.h"
 
 #include <cstddef>
@@ -16,21 +17,8 @@ namespace {
 const std::string Section = "Tinvell: 01h";
 const char* const OtherKeys[] = {"Top", "Left", "SoundOn", "StartLevel", "Zoom"};
 
-// A folder of this run's own, removed when the run ends.
-struct TScratch {
-  std::string Folder;
-  ~TScratch() { std::filesystem::remove_all(Folder); }
-};
-
 const std::string& FilePath() {
-  static TScratch Scratch;
-  static const std::string Path = [] {
-    char Folder[] = "/tmp/clankora-fuzz-settings-XXXXXX";
-    if (mkdtemp(Folder) == nullptr)
-      std::abort();
-    Scratch.Folder = Folder;
-    return std::string(Folder) + "/clankora.ini";
-  }();
+  static const std::string Path = fuzz::ScratchFile("/tmp/clankora-fuzz-settings-XXXXXX", "clankora.ini");
   return Path;
 }
 
@@ -39,12 +27,7 @@ std::string Contents(const std::string& Path) {
   return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
 }
 
-void Check(bool Holds, const char* What) {
-  if (Holds)
-    return;
-  std::fprintf(stderr, "settings file: %s\n", What);
-  std::abort();
-}
+void Check(bool Holds, const char* What) { fuzz::Check(Holds, "settings file", What); }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {

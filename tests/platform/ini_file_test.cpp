@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ini_file.h"
+#include "support/ordinary_user.h"
 #include "support/test_pictures.h"
 
 #include <cerrno>
@@ -87,36 +88,6 @@ TEST(IniFile, GarbageValuesGiveTheDefault) {
   EXPECT_TRUE(Ini.ReadBool(Section, "SoundOn", true));
   EXPECT_EQ(Ini.ReadInteger(Section, "Top", 77), 77);
 }
-
-namespace {
-// Runs Body as an ordinary user: root may write anywhere, a player may not.
-// Returns Body's verdict, empty when it held.
-std::string AsOrdinaryUser(const std::function<std::string()>& Body) {
-  if (geteuid() != 0)
-    return Body();
-  int Pipe[2];
-  if (pipe(Pipe) != 0)
-    return "no pipe";
-  const pid_t Child = fork();
-  if (Child == 0) {
-    close(Pipe[0]);
-    std::string Verdict = "cannot become an ordinary user";
-    if (setgid(65534) == 0 && setuid(65534) == 0)
-      Verdict = Body();
-    [[maybe_unused]] const auto Written = write(Pipe[1], Verdict.data(), Verdict.size());
-    _exit(0);
-  }
-  close(Pipe[1]);
-  std::string Verdict;
-  char Buffer[256];
-  for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
-    Verdict.append(Buffer, static_cast<std::size_t>(N));
-  close(Pipe[0]);
-  int Status = 0;
-  waitpid(Child, &Status, 0);
-  return Verdict;
-}
-} // namespace
 
 TEST(IniFile, ARefusedWriteSaysWhichFileAndLosesNothing) {
   TTempDir Dir;
