@@ -21,6 +21,19 @@
 namespace {
 const std::string Section = "Tinvell: 01h";
 
+// Empty when writing a key is refused with the game's message naming Path;
+// otherwise what went wrong.
+std::string WriteIsRefused(TIniFile& Ini, const std::string& Path) {
+  try {
+    Ini.WriteInteger(Section, "StartLevel", 4);
+    return "the write went through";
+  } catch (const EIniWriteError& Error) {
+    if (std::string(Error.what()) != "Unable to write to " + Path)
+      return std::string("wrong message: ") + Error.what();
+  }
+  return {};
+}
+
 std::string ReadAll(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);
   std::stringstream S;
@@ -102,13 +115,8 @@ TEST(IniFile, ARefusedWriteSaysWhichFileAndLosesNothing) {
 
   const std::string Verdict = AsOrdinaryUser([&Path]() -> std::string {
     TIniFile Ini(Path);
-    try {
-      Ini.WriteInteger(Section, "StartLevel", 4);
-      return "the write went through";
-    } catch (const EIniWriteError& Error) {
-      if (std::string(Error.what()) != "Unable to write to " + Path)
-        return std::string("wrong message: ") + Error.what();
-    }
+    if (std::string Fault = WriteIsRefused(Ini, Path); !Fault.empty())
+      return Fault;
     if (Ini.ReadInteger(Section, "StartLevel", 5) != 3)
       return "the stored value was lost";
     return {};
@@ -223,14 +231,7 @@ TEST(IniFile, AFileThePlayerMayNotWriteIsRefusedAndLeftByteForByte) {
         chmod(Path.c_str(), C.Mode);
       }
       TIniFile Ini(Path);
-      try {
-        Ini.WriteInteger(Section, "StartLevel", 4);
-        return "the write went through";
-      } catch (const EIniWriteError& Error) {
-        if (std::string(Error.what()) != "Unable to write to " + Path)
-          return std::string("wrong message: ") + Error.what();
-      }
-      return {};
+      return WriteIsRefused(Ini, Path);
     });
     EXPECT_EQ(Verdict, "") << C.What;
     EXPECT_EQ(ReadAll(Path), Old) << C.What;

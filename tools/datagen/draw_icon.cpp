@@ -14,8 +14,6 @@
 
 namespace {
 
-const QColor Paint(250, 196, 40);
-const QColor Steel(150, 158, 172);
 
 // One colour per letter of the pixel maps below.
 QRgb MapColour(char C) {
@@ -102,21 +100,6 @@ QImage DrawPixelHead(int Size, const std::vector<std::string>& Rows) {
   return Image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-QLinearGradient Body(const QRectF& R) {
-  QLinearGradient G(R.topLeft(), R.topRight());
-  G.setColorAt(0, Paint.lighter(125));
-  G.setColorAt(0.35, Paint);
-  G.setColorAt(1, Paint.darker(150));
-  return G;
-}
-
-QLinearGradient Metal(const QRectF& R) {
-  QLinearGradient G(R.topLeft(), R.topRight());
-  G.setColorAt(0, Steel.lighter(135));
-  G.setColorAt(1, Steel.darker(150));
-  return G;
-}
-
 QPainterPath Rounded(const QRectF& R, double Radius) {
   QPainterPath Path;
   Path.addRoundedRect(R, Radius, Radius);
@@ -196,7 +179,7 @@ void PaintHead(QPainter& P, bool Detail) {
   P.save();
   P.setClipPath(Rounded(TileRect.adjusted(3, 3, -3, -3), 43));
   const QRectF Chest(50, 206, 156, 70);
-  Outlined(P, Rounded(Chest, 24), Body(Chest), 6);
+  Outlined(P, Rounded(Chest, 24), RobotBody(Chest), 6);
   const QRectF Panel(92, 222, 72, 40);
   Outlined(P, Rounded(Panel, 6), Shade(Panel.topLeft(), Panel.bottomLeft(), QColor(70, 78, 96), QColor(30, 34, 46)), 4);
   const QColor Lights[] = {QColor(255, 80, 70), QColor(90, 240, 120), QColor(255, 220, 60)};
@@ -209,13 +192,13 @@ void PaintHead(QPainter& P, bool Detail) {
   // Neck.
   const QRectF Neck(106, 194, 44, 18);
   P.setPen(InkPen(5));
-  P.setBrush(Metal(Neck));
+  P.setBrush(RobotMetal(Neck));
   P.drawRect(Neck);
 
   // Antenna with its red bulb.
   P.setPen(InkPen(12));
   P.drawLine(QPointF(128, 66), QPointF(128, 34));
-  P.setPen(QPen(Steel.lighter(120), 5));
+  P.setPen(QPen(RobotSteel.lighter(120), 5));
   P.drawLine(QPointF(128, 66), QPointF(128, 34));
   QRadialGradient Bulb(QPointF(123, 23), 15);
   Bulb.setColorAt(0, QColor(255, 210, 200));
@@ -228,11 +211,11 @@ void PaintHead(QPainter& P, bool Detail) {
   for (double X : {40.0, 216.0}) {
     const QRectF Ear(X - 14, 104, 28, 56);
     P.setPen(InkPen(5));
-    P.setBrush(Metal(Ear));
+    P.setBrush(RobotMetal(Ear));
     P.drawRoundedRect(Ear, 10, 10);
   }
   const QRectF Head(46, 62, 164, 138);
-  Outlined(P, Rounded(Head, 36), Body(Head), 7);
+  Outlined(P, Rounded(Head, 36), RobotBody(Head), 7);
 
   // The visor with the two eyes.
   const QRectF Visor(66, 92, 124, 64);
@@ -247,7 +230,7 @@ void PaintHead(QPainter& P, bool Detail) {
   // Mouth grille.
   const QRectF Grille(94, 166, 68, 22);
   Outlined(P, Rounded(Grille, 6), QColor(50, 52, 64), 4);
-  P.setPen(QPen(Steel.lighter(115), 5, Qt::SolidLine, Qt::RoundCap));
+  P.setPen(QPen(RobotSteel.lighter(115), 5, Qt::SolidLine, Qt::RoundCap));
   for (int I = 0; I < 4; ++I)
     P.drawLine(QPointF(107 + I * 14, 171), QPointF(107 + I * 14, 183));
 
@@ -262,16 +245,16 @@ void PaintHead(QPainter& P, bool Detail) {
   // Rivets on the head's corners and a scratch on the paint.
   for (QPointF At : {QPointF(60, 178), QPointF(196, 178), QPointF(196, 78)}) {
     P.setPen(InkPen(2));
-    P.setBrush(Steel.lighter(110));
+    P.setBrush(RobotSteel.lighter(110));
     P.drawEllipse(At, 4.5, 4.5);
   }
-  P.setPen(QPen(Paint.darker(170), 2, Qt::SolidLine, Qt::RoundCap));
+  P.setPen(QPen(RobotPaint.darker(170), 2, Qt::SolidLine, Qt::RoundCap));
   P.drawLine(QPointF(176, 70), QPointF(186, 84));
   P.drawLine(QPointF(181, 70), QPointF(189, 80));
   // Bolt heads on the ears.
   for (double X : {40.0, 216.0}) {
     P.setPen(InkPen(2));
-    P.setBrush(Steel.darker(120));
+    P.setBrush(RobotSteel.darker(120));
     P.drawEllipse(QPointF(X, 132), 5, 5);
   }
 }

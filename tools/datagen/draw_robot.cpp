@@ -11,23 +11,6 @@
 
 namespace {
 constexpr double Pi = std::numbers::pi;
-const QColor Paint(250, 196, 40);
-const QColor Steel(150, 158, 172);
-
-QLinearGradient Body(const QRectF& R) {
-  QLinearGradient G(R.topLeft(), R.topRight());
-  G.setColorAt(0, Paint.lighter(125));
-  G.setColorAt(0.35, Paint);
-  G.setColorAt(1, Paint.darker(150));
-  return G;
-}
-
-QLinearGradient Metal(const QRectF& R) {
-  QLinearGradient G(R.topLeft(), R.topRight());
-  G.setColorAt(0, Steel.lighter(135));
-  G.setColorAt(1, Steel.darker(150));
-  return G;
-}
 
 // A rounded bar from A to B, Width thick.
 QPainterPath Capsule(QPointF A, QPointF B, double Width) {
@@ -67,7 +50,7 @@ void Eye(QPainter& P, QPointF At, double R, bool Dazed) {
 void Antenna(QPainter& P, QPointF Base, QPointF Tip) {
   P.setPen(InkPen(2.2));
   P.drawLine(Base, Tip);
-  P.setPen(QPen(Steel.lighter(120), 0.9));
+  P.setPen(QPen(RobotSteel.lighter(120), 0.9));
   P.drawLine(Base, Tip);
   QRadialGradient Bulb(Tip - QPointF(0.6, 0.6), 2.4);
   Bulb.setColorAt(0, QColor(255, 200, 190));
@@ -81,8 +64,8 @@ void Antenna(QPainter& P, QPointF Base, QPointF Tip) {
 void Arm(QPainter& P, QPointF Shoulder, double Angle, double Bend) {
   const QPointF Elbow = Polar(Shoulder, 6.5, Angle);
   const QPointF Hand = Polar(Elbow, 6, Angle + Bend);
-  Outlined(P, Capsule(Elbow, Hand, 3.2), Metal(QRectF(Elbow, Hand).normalized().adjusted(-2, 0, 2, 0)), 1.0);
-  Outlined(P, Capsule(Shoulder, Elbow, 4.4), Body(QRectF(Shoulder, Elbow).normalized().adjusted(-2.5, 0, 2.5, 0)),
+  Outlined(P, Capsule(Elbow, Hand, 3.2), RobotMetal(QRectF(Elbow, Hand).normalized().adjusted(-2, 0, 2, 0)), 1.0);
+  Outlined(P, Capsule(Shoulder, Elbow, 4.4), RobotBody(QRectF(Shoulder, Elbow).normalized().adjusted(-2.5, 0, 2.5, 0)),
            1.1);
   // A two-fingered grabber.
   P.save();
@@ -97,20 +80,20 @@ void Arm(QPainter& P, QPointF Shoulder, double Angle, double Bend) {
   Claw.quadTo(3.2, 2.5, 1.2, 3.8);
   Claw.lineTo(0.6, 3.0);
   Claw.quadTo(1.6, 1.8, 0.8, 0.5);
-  Outlined(P, Claw, Steel.darker(110), 0.8);
+  Outlined(P, Claw, RobotSteel.darker(110), 0.8);
   P.setPen(InkPen(0.8));
-  P.setBrush(Steel.darker(130));
+  P.setBrush(RobotSteel.darker(130));
   P.drawEllipse(QPointF(0, 0), 1.8, 1.8);
   P.restore();
   P.setPen(InkPen(0.9));
-  P.setBrush(Steel);
+  P.setBrush(RobotSteel);
   P.drawEllipse(Shoulder, 2.4, 2.4);
 }
 
 // A leg from Hip, swung Angle degrees forward (toward +x), with a boot.
 void Leg(QPainter& P, QPointF Hip, double Length, double Angle, bool Side, bool Far) {
   const QPointF Ankle = Polar(Hip, Length, Angle);
-  QLinearGradient Piston = Metal(QRectF(Hip.x() - 2, Hip.y(), 4, Length));
+  QLinearGradient Piston = RobotMetal(QRectF(Hip.x() - 2, Hip.y(), 4, Length));
   Outlined(P, Capsule(Hip, Ankle, 3.6), Piston, 1.0);
   P.setPen(QPen(Ink, 0.7));
   const QPointF Knee = (Hip + Ankle) / 2;
@@ -118,7 +101,7 @@ void Leg(QPainter& P, QPointF Hip, double Length, double Angle, bool Side, bool 
   QRectF Boot = Side ? QRectF(Ankle.x() - 3.6, Ankle.y() - 1.5, 9, 5.6) : QRectF(Ankle.x() - 3.6, Ankle.y() - 1.5, 7.2, 5.6);
   QPainterPath Shoe;
   Shoe.addRoundedRect(Boot, 2.2, 2.2);
-  const QColor Tone = Far ? Paint.darker(130) : Paint;
+  const QColor Tone = Far ? RobotPaint.darker(130) : RobotPaint;
   Outlined(P, Shoe, Shade(Boot.topLeft(), Boot.bottomLeft(), Tone.lighter(120), Tone.darker(140)), 1.0);
   P.setPen(Qt::NoPen);
   P.setBrush(QColor(50, 46, 56));
@@ -143,12 +126,12 @@ void PaintFront(QPainter& P, const TRobotPose& Pose) {
   // Neck, torso, chest panel, belt.
   const QRectF Neck(13, 23, 6, 5);
   P.setPen(InkPen(1.0));
-  P.setBrush(Metal(Neck));
+  P.setBrush(RobotMetal(Neck));
   P.drawRect(Neck);
   const QRectF Torso(7.5, 27, 17, 18.5);
   QPainterPath Chest;
   Chest.addRoundedRect(Torso, 3.5, 3.5);
-  Outlined(P, Chest, Body(Torso), 1.3);
+  Outlined(P, Chest, RobotBody(Torso), 1.3);
   const QRectF Panel(11, 30, 10, 8.5);
   QPainterPath PanelPath;
   PanelPath.addRoundedRect(Panel, 1.5, 1.5);
@@ -177,10 +160,10 @@ void PaintFront(QPainter& P, const TRobotPose& Pose) {
   const QRectF Head(7, 8, 18, 16);
   QPainterPath Skull;
   Skull.addRoundedRect(Head, 4.5, 4.5);
-  Outlined(P, Skull, Body(Head), 1.3);
+  Outlined(P, Skull, RobotBody(Head), 1.3);
   for (double X : {6.2, 25.8}) {
     P.setPen(InkPen(0.9));
-    P.setBrush(Steel);
+    P.setBrush(RobotSteel);
     P.drawEllipse(QPointF(X, 16.5), 1.8, 2.6);
   }
   const QRectF Visor(9, 12, 14, 8);
@@ -210,18 +193,18 @@ void PaintSide(QPainter& P, const TRobotPose& Pose) {
   P.translate(0, Drop);
   const QRectF Neck(13.5, 23, 5.5, 5);
   P.setPen(InkPen(1.0));
-  P.setBrush(Metal(Neck));
+  P.setBrush(RobotMetal(Neck));
   P.drawRect(Neck);
   const QRectF Torso(9.5, 27, 14, 18.5);
   QPainterPath Chest;
   Chest.addRoundedRect(Torso, 3.5, 3.5);
-  Outlined(P, Chest, Body(Torso), 1.3);
+  Outlined(P, Chest, RobotBody(Torso), 1.3);
   // Vents on the side and a backpack battery.
   const QRectF Pack(6.5, 29, 4, 11);
   QPainterPath PackPath;
   PackPath.addRoundedRect(Pack, 1.2, 1.2);
-  Outlined(P, PackPath, Metal(Pack), 1.0);
-  P.setPen(QPen(Paint.darker(170), 0.8));
+  Outlined(P, PackPath, RobotMetal(Pack), 1.0);
+  P.setPen(QPen(RobotPaint.darker(170), 0.8));
   for (int I = 0; I < 3; ++I)
     P.drawLine(QPointF(15, 32 + I * 2), QPointF(21, 32 + I * 2));
   const QRectF Belt(10, 41.5, 13, 3.5);
@@ -240,9 +223,9 @@ void PaintSide(QPainter& P, const TRobotPose& Pose) {
   const QRectF Head(8, 8, 17, 16);
   QPainterPath Skull;
   Skull.addRoundedRect(Head, 4.5, 4.5);
-  Outlined(P, Skull, Body(Head), 1.3);
+  Outlined(P, Skull, RobotBody(Head), 1.3);
   P.setPen(InkPen(0.9));
-  P.setBrush(Steel);
+  P.setBrush(RobotSteel);
   P.drawEllipse(QPointF(12.5, 16.5), 2.2, 2.8);
   const QRectF Visor(17, 11.5, 8.5, 8.5);
   QPainterPath VisorPath;

@@ -98,3 +98,18 @@ void PosterText(QPainter& P, const QPainterPath& Path, const QBrush& Fill, doubl
   P.drawPath(Path);
   P.restore();
 }
+
+QLinearGradient RobotBody(const QRectF& R) {
+  QLinearGradient G(R.topLeft(), R.topRight());
+  G.setColorAt(0, RobotPaint.lighter(125));
+  G.setColorAt(0.35, RobotPaint);
+  G.setColorAt(1, RobotPaint.darker(150));
+  return G;
+}
+
+QLinearGradient RobotMetal(const QRectF& R) {
+  QLinearGradient G(R.topLeft(), R.topRight());
+  G.setColorAt(0, RobotSteel.lighter(135));
+  G.setColorAt(1, RobotSteel.darker(150));
+  return G;
+}

@@ -15,6 +15,14 @@
 // The shared look of every picture: dark ink outlines, light from the top left.
 inline const QColor Ink(28, 22, 34);
 
+// The robot's yellow paint and its steel, for its sprites and the game's icon alike.
+inline const QColor RobotPaint(250, 196, 40);
+inline const QColor RobotSteel(150, 158, 172);
+
+// The robot's painted and metal parts, lit from the left.
+QLinearGradient RobotBody(const QRectF& R);
+QLinearGradient RobotMetal(const QRectF& R);
+
 // A picture of the given size, fully transparent.
 QImage NewPicture(int Width, int Height);
 
