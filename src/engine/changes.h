@@ -61,4 +61,6 @@ struct TKeptPicture {
 
   std::vector<TPictureRect> Changed;
   std::vector<std::size_t> Order; // cells to draw in a rectangle
+  std::array<bool, CellCount> Over{}; // which of them go straight over the layer below
+  std::vector<TBandPart> Parts;        // one row of cells in the making
 };

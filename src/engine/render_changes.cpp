@@ -299,14 +299,51 @@ void TGame::RedrawRect(const TPictureRect& Rect) {
     std::sort(K.Order.begin(), K.Order.end());
 
   const bool WithRocks = StaticLayerFits(Rect);
-  Scr->CopyRect(WithRocks ? *K.Static : *K.Back, Rect);
+  TPicture& Base = WithRocks ? *K.Static : *K.Back;
+  // A frame that fills its cell, with nothing drawn before it reaching into
+  // the cell, goes straight over the base layer: the layer need not be
+  // copied there first.
+  const auto OverBase = [&](std::size_t I) {
+    const auto X = static_cast<std::uint32_t>(I % TGameGrid::MaxCols) + 1;
+    const auto Y = static_cast<std::uint32_t>(I / TGameGrid::MaxCols) + 1;
+    const TPictureRect Cell = CellRect(G, X, Y);
+    if (!FitsCell(G, K.Frames[I]) || !Within(Cell, Rect) || (WithRocks && K.Frames[I] == K.StaticFrames[I]))
+      return false;
+    return std::none_of(K.Oversize.begin(), K.Oversize.end(),
+                        [&](std::size_t Big) { return Big < I && K.Feet[Big].Intersects(Cell); });
+  };
+  K.Over.fill(false);
+  for (const std::size_t I : K.Order)
+    K.Over[I] = OverBase(I);
+  // Each row of cells in one sweep: the runs of cells with the base layer as
+  // it is, and the cells drawn straight over it. The picture is the yard's
+  // cells, no more.
+  const std::int32_t CellsWidth = ToInt(G.ColsCount * G.CellWidth);
+  for (std::uint32_t Y = Span.Row0; Y <= Span.Row1; ++Y) {
+    const TPictureRect Band = Intersected(Rect, {0, ToInt(Y * G.CellHeight), CellsWidth, ToInt(G.CellHeight)});
+    K.Parts.clear();
+    for (std::uint32_t X = Span.Col0; X <= Span.Col1; ++X) {
+      if (const std::size_t I = Y * TGameGrid::MaxCols + X; K.Over[I]) {
+        K.Parts.push_back({ToInt(X * G.CellWidth), ToInt(G.CellWidth), K.Frames[I]});
+        continue;
+      }
+      std::uint32_t End = X;
+      while (End < Span.Col1 && !K.Over[Y * TGameGrid::MaxCols + End + 1])
+        ++End;
+      const TPictureRect Run =
+          Intersected(Band, {ToInt(X * G.CellWidth), Band.Y, ToInt((End - X + 1) * G.CellWidth), Band.H});
+      K.Parts.push_back({Run.X, Run.W, nullptr});
+      X = End;
+    }
+    Scr->ComposeBand(Band.Y, Band.H, K.Parts, Base);
+  }
   // The whole picture needs no limit, and drawing goes faster without one.
   const bool Clipped = !(Rect == TPictureRect{0, 0, ToInt(Scr->Width()), ToInt(Scr->Height())});
   if (Clipped)
     Scr->SetClip(Rect);
   for (const std::size_t I : K.Order) {
     const TPngImage* Frame = K.Frames[I];
-    if (!(WithRocks && Frame == K.StaticFrames[I]))
+    if (!K.Over[I] && !(WithRocks && Frame == K.StaticFrames[I]))
       Scr->Draw(K.Feet[I].X, K.Feet[I].Y, *Frame);
   }
   if (K.Status.Bounds.Intersects(Rect))

@@ -33,47 +33,132 @@ inline std::uint32_t OverPixel(std::uint32_t S, std::uint32_t D) {
   return S + (Ag | Rb);
 }
 
-// Eight pixels at once with the same arithmetic, each colour in a 16-bit
-// lane; with the processor's wider instructions where it has them.
-using TEightPixels = std::uint32_t __attribute__((vector_size(32)));
-using TSixteenLanes = std::uint16_t __attribute__((vector_size(32)));
+// A block of pixels in a picture: its first pixel and the distance from one
+// row to the next.
+struct TBlock {
+  std::uint32_t* Pixels;
+  std::size_t Line;
+};
+struct TConstBlock {
+  const std::uint32_t* Pixels;
+  std::size_t Line;
+};
 
-__attribute__((target_clones("avx2", "default"))) void BlendRow(std::uint32_t* D, const std::uint32_t* S,
-                                                                 int Width) {
+// The same arithmetic on Bytes / 4 pixels at once, each colour in a 16-bit
+// lane, with the processor's wider instructions where it has them.
+template <int Bytes> struct TVectors;
+template <> struct TVectors<32> {
+  using TPixels = std::uint32_t __attribute__((vector_size(32)));
+  using TLanes = std::uint16_t __attribute__((vector_size(32)));
+};
+template <> struct TVectors<64> {
+  using TPixels = std::uint32_t __attribute__((vector_size(64)));
+  using TLanes = std::uint16_t __attribute__((vector_size(64)));
+};
+
+// One row of Width pixels: D = S over U; U may be D itself.
+template <int Bytes>
+[[gnu::always_inline]] inline void BlendSpan(std::uint32_t* D, const std::uint32_t* S, const std::uint32_t* U,
+                                             int Width) {
+  using TPixels = typename TVectors<Bytes>::TPixels;
+  using TLanes = typename TVectors<Bytes>::TLanes;
+  constexpr int AtOnce = Bytes / 4;
   int X = 0;
-  for (; X + 8 <= Width; X += 8) {
-    TEightPixels Sv, Dv;
+  for (; X + AtOnce <= Width; X += AtOnce) {
+    TPixels Sv, Dv;
     std::memcpy(&Sv, S + X, sizeof Sv);
-    std::memcpy(&Dv, D + X, sizeof Dv);
-    const TEightPixels Alpha = Sv >> 24;
-    const TSixteenLanes A = 255 - reinterpret_cast<TSixteenLanes>(Alpha | (Alpha << 16));
-    const TSixteenLanes Lanes = reinterpret_cast<TSixteenLanes>(Dv);
-    TSixteenLanes Rb = (Lanes & 0xFF) * A;
+    std::memcpy(&Dv, U + X, sizeof Dv);
+    const TPixels Alpha = Sv >> 24;
+    const TLanes A = 255 - reinterpret_cast<TLanes>(Alpha | (Alpha << 16));
+    const TLanes Lanes = reinterpret_cast<TLanes>(Dv);
+    TLanes Rb = (Lanes & 0xFF) * A;
     Rb = (Rb + (Rb >> 8) + 0x80) >> 8;
-    TSixteenLanes Ag = (Lanes >> 8) * A;
+    TLanes Ag = (Lanes >> 8) * A;
     Ag = (Ag + (Ag >> 8) + 0x80) & 0xFF00;
-    const TEightPixels Result = Sv + reinterpret_cast<TEightPixels>(Ag | Rb);
+    const TPixels Result = Sv + reinterpret_cast<TPixels>(Ag | Rb);
     std::memcpy(D + X, &Result, sizeof Result);
   }
   for (; X < Width; ++X)
-    D[X] = OverPixel(S[X], D[X]);
+    D[X] = OverPixel(S[X], U[X]);
 }
 
-// Blends the part of Source starting at From over Target of Into, source over.
-void BlendOver(QImage& Into, const QRect& Target, const QImage& Source, const QPoint& From) {
-  const int Width = Target.width();
-  const auto IntoLine = static_cast<std::size_t>(Into.bytesPerLine()) / 4;
-  const auto SourceLine = static_cast<std::size_t>(Source.bytesPerLine()) / 4;
-  auto* IntoPixels = reinterpret_cast<std::uint32_t*>(Into.bits());
-  const auto* SourcePixels = reinterpret_cast<const std::uint32_t*>(Source.constBits());
-  for (int Row = 0; Row < Target.height(); ++Row) {
-    std::uint32_t* D = IntoPixels + static_cast<std::size_t>(Target.y() + Row) * IntoLine + Target.x();
-    const std::uint32_t* S =
-        SourcePixels + static_cast<std::size_t>(From.y() + Row) * SourceLine + From.x();
-    BlendRow(D, S, Width);
+// One row of Width pixels copied: short stretches, a cell or a few, go
+// faster inline than through a call.
+[[gnu::always_inline]] inline void CopySpan(std::uint32_t* D, const std::uint32_t* S, int Width) {
+  if (Width >= 256) {
+    std::memcpy(D, S, static_cast<std::size_t>(Width) * 4);
+    return;
+  }
+  int X = 0;
+  for (; X + 8 <= Width; X += 8)
+    std::memcpy(D + X, S + X, 32);
+  for (; X < Width; ++X)
+    D[X] = S[X];
+}
+
+// S over D for a block of Width x Height pixels.
+__attribute__((target_clones("avx2", "default"))) void BlendBlock(TBlock D, TConstBlock S, int Width, int Height) {
+  for (int Row = 0; Row < Height; ++Row) {
+    std::uint32_t* To = D.Pixels + static_cast<std::size_t>(Row) * D.Line;
+    BlendSpan<32>(To, S.Pixels + static_cast<std::size_t>(Row) * S.Line, To, Width);
   }
 }
+
+using TRun = TPicture::TImpl::TRun;
+
+// Height rows of D from U and the runs, one row at a time from left to right,
+// so that every row is read and written in one sweep.
+template <int Bytes>
+[[gnu::always_inline]] inline void ComposeRowsWith(TBlock D, TConstBlock U, const TRun* Runs, std::size_t Count,
+                                                   int Height) {
+  for (int Row = 0; Row < Height; ++Row) {
+    std::uint32_t* To = D.Pixels + static_cast<std::size_t>(Row) * D.Line;
+    const std::uint32_t* Below = U.Pixels + static_cast<std::size_t>(Row) * U.Line;
+    for (const TRun* R = Runs; R != Runs + Count; ++R) {
+      const auto X = static_cast<std::size_t>(R->X);
+      const std::uint32_t* From = R->From + static_cast<std::size_t>(Row) * R->Line;
+      if (R->Blend)
+        BlendSpan<Bytes>(To + X, From, Below + X, R->Width);
+      else
+        CopySpan(To + X, From, R->Width);
+    }
+  }
+}
+
+__attribute__((target("avx512bw,avx512vl"))) void ComposeRowsWide(TBlock D, TConstBlock U, const TRun* Runs,
+                                                                   std::size_t Count, int Height) {
+  ComposeRowsWith<64>(D, U, Runs, Count, Height);
+}
+
+__attribute__((target_clones("avx2", "default"))) void ComposeRowsNarrow(TBlock D, TConstBlock U, const TRun* Runs,
+                                                                          std::size_t Count, int Height) {
+  ComposeRowsWith<32>(D, U, Runs, Count, Height);
+}
+
+void ComposeRows(TBlock D, TConstBlock U, const TRun* Runs, std::size_t Count, int Height) {
+  (TPicture::TImpl::WideBlending ? ComposeRowsWide : ComposeRowsNarrow)(D, U, Runs, Count, Height);
+}
+
+// Pixels from one row to the next, and where the block from (X, Y) begins.
+std::size_t LineOf(const QImage& Image) { return static_cast<std::size_t>(Image.bytesPerLine()) / 4; }
+TBlock BlockAt(QImage& Image, int X, int Y) {
+  return {reinterpret_cast<std::uint32_t*>(Image.bits()) + static_cast<std::size_t>(Y) * LineOf(Image) +
+              static_cast<std::size_t>(X),
+          LineOf(Image)};
+}
+TConstBlock BlockAt(const QImage& Image, int X, int Y) {
+  return {reinterpret_cast<const std::uint32_t*>(Image.constBits()) + static_cast<std::size_t>(Y) * LineOf(Image) +
+              static_cast<std::size_t>(X),
+          LineOf(Image)};
+}
+
 } // namespace
+
+const bool TPicture::TImpl::WideAvailable = [] {
+  __builtin_cpu_init(); // this may run before the runtime's own start-up code
+  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
+}();
+bool TPicture::TImpl::WideBlending = TPicture::TImpl::WideAvailable;
 
 QFont& TPicture::TImpl::CurrentFont() {
   // The bold face is the one the game's screens are lettered in, installed
@@ -162,19 +247,71 @@ void TPicture::Draw(std::int32_t X, std::int32_t Y, const TPngImage& Image) {
                    std::to_string(reinterpret_cast<std::uintptr_t>(&Image)),
                QRect(X, Y, Source.width(), Source.height())))
     return;
-  QRect Target = QRect(X, Y, Source.width(), Source.height()) & D->Image.rect();
-  if (D->Clip)
-    Target &= *D->Clip;
+  D->DrawImage(QPoint(X, Y), Source);
+}
+
+void TPicture::TImpl::DrawImage(const QPoint& Where, const QImage& Source) {
+  QRect Target = QRect(Where, Source.size()) & Image.rect();
+  if (Clip)
+    Target &= *Clip;
   if (Target.isEmpty())
     return;
-  // Drawn straight into the pixels when the painter would do the very same;
-  // a shared picture would be copied away from under the painter instead.
-  if (Source.format() == QImage::Format_ARGB32_Premultiplied &&
-      D->Image.format() == QImage::Format_ARGB32_Premultiplied && D->Image.isDetached()) {
-    BlendOver(D->Image, Target, Source, Target.topLeft() - QPoint(X, Y));
+  // Drawn straight into the pixels when the painter would do the very same
+  // (an opaque image's rows are copied as they are); a shared picture would
+  // be copied away from under the painter instead.
+  if (Image.format() == QImage::Format_ARGB32_Premultiplied && Image.isDetached()) {
+    const QPoint From = Target.topLeft() - Where;
+    const TBlock To = BlockAt(Image, Target.x(), Target.y());
+    const TConstBlock Pixels = BlockAt(Source, From.x(), From.y());
+    if (Source.format() == QImage::Format_ARGB32_Premultiplied) {
+      BlendBlock(To, Pixels, Target.width(), Target.height());
+      return;
+    }
+    if (Source.format() == QImage::Format_RGB32) {
+      for (int Row = 0; Row < Target.height(); ++Row)
+        std::memcpy(To.Pixels + static_cast<std::size_t>(Row) * To.Line,
+                    Pixels.Pixels + static_cast<std::size_t>(Row) * Pixels.Line,
+                    static_cast<std::size_t>(Target.width()) * 4);
+      return;
+    }
+  }
+  Paint().drawImage(Where, Source);
+}
+
+void TPicture::ComposeBand(std::int32_t Y, std::int32_t Height, const std::vector<TBandPart>& Parts,
+                           TPicture& Under) {
+  const QImage& Below = Under.D->Finished();
+  const QRect Band = QRect(0, Y, D->Image.width(), Height) & (D->Clip ? *D->Clip : D->Image.rect());
+  bool Fast = D->Recording == nullptr && Below.size() == D->Image.size() &&
+              Below.format() == QImage::Format_ARGB32_Premultiplied &&
+              D->Image.format() == QImage::Format_ARGB32_Premultiplied && D->Image.isDetached();
+  std::vector<TImpl::TRun>& Runs = D->Runs;
+  Runs.clear();
+  for (const TBandPart& Part : Parts) {
+    if (!Fast)
+      break;
+    Fast = Band.contains(QRect(Part.X, Y, Part.W, Height));
+    if (Part.Image == nullptr) {
+      const TConstBlock Block = BlockAt(Below, Part.X, Y);
+      Runs.push_back({Part.X, Part.W, Block.Pixels, Block.Line, false});
+      continue;
+    }
+    const QImage& Source = Part.Image->Impl().Image;
+    const bool Opaque = Source.format() == QImage::Format_RGB32;
+    Fast = Fast && (Opaque || Source.format() == QImage::Format_ARGB32_Premultiplied) && Source.width() == Part.W &&
+           Source.height() == Height;
+    const TConstBlock Block = BlockAt(Source, 0, 0);
+    Runs.push_back({Part.X, Part.W, Block.Pixels, Block.Line, !Opaque});
+  }
+  if (!Fast) {
+    for (const TBandPart& Part : Parts) {
+      CopyRect(Under, {Part.X, Y, Part.W, Height});
+      if (Part.Image != nullptr)
+        Draw(Part.X, Y, *Part.Image);
+    }
     return;
   }
-  D->Paint().drawImage(QPoint(X, Y), Source);
+  ComposeRows(BlockAt(D->Image, 0, Y), BlockAt(Below, 0, Y), Runs.data(), Runs.size(), Height);
 }
 
 void TPicture::SetFontColor(std::uint32_t Color) { D->FontColor = FromBgr(Color); }
@@ -202,29 +339,29 @@ void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) 
 void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string& Text, std::uint32_t OutlineColor) {
   const QString S = FromUtf8(Text);
   const QColor Outline = FromBgr(OutlineColor);
-  // Everything the text and its outline may touch, from the top-left corner
-  // of its line: letters may reach a little beyond their advance and line.
-  const QRect Area = D->TextBox(S);
   if (D->Recording != nullptr &&
       !D->Note("O " + std::to_string(X) + ' ' + std::to_string(Y) + ' ' + std::to_string(D->FontColor.rgb()) + ' ' +
                    std::to_string(D->FontPoints) + (D->FontBold ? " bold " : " plain ") +
                    std::to_string(Outline.rgb()) + (D->BrushClear ? " clear " : " white ") + Text,
-               Area.translated(X, Y)))
+               D->TextBox(S).translated(X, Y)))
     return;
-  const QFont& Font = D->CurrentFont();
-  const QFontMetrics Metrics(Font, &D->Image);
-  const QRect Line(0, 0, Metrics.horizontalAdvance(S), Metrics.height());
   const TImpl::TTextKey Key{S, D->FontPoints, D->FontBold, D->FontColor.rgb(), Outline.rgb()};
   auto Found = D->OutlinedTexts.find(Key);
   if (Found == D->OutlinedTexts.end()) {
+    // Everything the text and its outline may touch, from the top-left corner
+    // of its line: letters may reach a little beyond their advance and line.
+    const QRect Area = D->TextBox(S);
     constexpr std::size_t Kept = 64; // plenty for a few counts that change now and then
     if (D->OutlinedTexts.size() >= Kept)
       D->OutlinedTexts.clear();
     // The text drawn once at each of the eight neighbouring pixels in the
     // outline's colour, then once in its own colour on top.
-    QImage Image(Area.size(), QImage::Format_ARGB32_Premultiplied);
-    Image.fill(Qt::transparent);
-    QPainter P(&Image);
+    const QFont& Font = D->CurrentFont();
+    const QFontMetrics Metrics(Font, &D->Image);
+    TImpl::TOutlined Made{QImage(Area.size(), QImage::Format_ARGB32_Premultiplied), Area,
+                          QRect(0, 0, Metrics.horizontalAdvance(S), Metrics.height())};
+    Made.Image.fill(Qt::transparent);
+    QPainter P(&Made.Image);
     P.setRenderHint(QPainter::TextAntialiasing);
     P.setFont(Font);
     const QPoint Base = QPoint(0, Metrics.ascent()) - Area.topLeft();
@@ -236,12 +373,12 @@ void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string
     P.setPen(D->FontColor);
     P.drawText(Base, S);
     P.end();
-    Found = D->OutlinedTexts.emplace(Key, std::move(Image)).first;
+    Found = D->OutlinedTexts.emplace(Key, std::move(Made)).first;
   }
-  QPainter& P = D->Paint();
+  const TImpl::TOutlined& Outlined = Found->second;
   if (!D->BrushClear)
-    P.fillRect(Line.translated(X, Y), Qt::white);
-  P.drawImage(Area.topLeft() + QPoint(X, Y), Found->second);
+    D->Paint().fillRect(Outlined.Line.translated(X, Y), Qt::white);
+  D->DrawImage(Outlined.Area.topLeft() + QPoint(X, Y), Outlined.Image);
 }
 
 void TPicture::SetFontBold(bool Bold) { D->FontBold = Bold; }

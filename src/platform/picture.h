@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TPngImage;
 
@@ -15,6 +16,14 @@ struct TPictureRect {
     return !Empty() && !O.Empty() && X < O.X + O.W && O.X < X + W && Y < O.Y + O.H && O.Y < Y + H;
   }
   TPictureRect United(const TPictureRect& O) const;
+};
+
+// A stretch of a band of rows, from X and W pixels wide: the picture below as
+// it is, or with an image drawn over it, its top-left corner at (X, the
+// band's top).
+struct TBandPart {
+  std::int32_t X = 0, W = 0;
+  const TPngImage* Image = nullptr;
 };
 
 // What a stretch of drawing calls draws: each call with the drawing state it
@@ -40,6 +49,12 @@ public:
 
   // Draws the image at its own size with its alpha channel, top-left corner at (X, Y).
   void Draw(std::int32_t X, std::int32_t Y, const TPngImage& Image);
+  // Fills rows Y to Y + Height - 1 part by part from Under, a picture of the
+  // same size, each part as it is there or with its image drawn on it as
+  // Draw does; the parts do not overlap. Images fit their part and the band
+  // exactly. The same as copying each part and drawing on it, in one sweep
+  // along each row.
+  void ComposeBand(std::int32_t Y, std::int32_t Height, const std::vector<TBandPart>& Parts, TPicture& Under);
 
   void SetFontColor(std::uint32_t Color);
   void SetFontSize(std::int32_t Points);

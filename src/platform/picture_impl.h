@@ -30,7 +30,12 @@ struct TPicture::TImpl {
   // Outlined texts drawn once and kept: the status line shows the same few
   // texts frame after frame. Key: text, points, bold, font and outline colour.
   using TTextKey = std::tuple<QString, int, bool, QRgb, QRgb>;
-  std::map<TTextKey, QImage> OutlinedTexts;
+  struct TOutlined {
+    QImage Image; // the text and its outline
+    QRect Area;   // where the image goes, from the top-left corner of the line
+    QRect Line;   // the line itself, whitened under the text unless the brush is clear
+  };
+  std::map<TTextKey, TOutlined> OutlinedTexts;
   std::optional<QRect> Clip;
   TDrawRecord* Recording = nullptr; // notes the drawing calls while set
   bool RecordingDraws = true;       // and draws them too
@@ -38,7 +43,23 @@ struct TPicture::TImpl {
   // text out costs more than the rest of a recording.
   std::vector<std::pair<std::string, QRect>> TextBoxes;
 
+  // A stretch of a band's rows, Width pixels from X: rows of pixels Line
+  // apart from From, copied, or blended over the picture below.
+  struct TRun {
+    int X = 0, Width = 0;
+    const std::uint32_t* From = nullptr;
+    std::size_t Line = 0;
+    bool Blend = false;
+  };
+  std::vector<TRun> Runs; // ComposeBand's, kept from one band to the next
+  // Whether the processor has 512-bit instructions, and whether bands are
+  // drawn with them (on where it has them; tests try both ways).
+  static const bool WideAvailable;
+  static bool WideBlending;
   QPainter& Paint();
+  // Draws Source at its own size with its alpha channel, top-left corner at
+  // Where, within the clip.
+  void DrawImage(const QPoint& Where, const QImage& Source);
   QFont& CurrentFont();
   // Ends painting so that the pixels can be read or copied as they stand.
   const QImage& Finished();

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,4 +89,59 @@ TEST(PictureTest, ClipAndCopyKeepToTheirRectangle) {
   EXPECT_EQ(Picture.PixelAt(40, 47), 0xFFFFFFu);
   EXPECT_EQ(Picture.PixelAt(48, 47), 0u);
   EXPECT_EQ(Picture.PixelAt(40, 39), 0u);
+}
+
+// A band laid out part by part, in one sweep or (clipped, or with an image
+// that does not fit the band) part after part, gives what copying each part
+// and drawing its image on it gives; the rows outside the band stay.
+TEST(PictureTest, ComposesABandAsCopyingAndDrawingEachPartWould) {
+  const std::string Dir = std::string(CLANKORA_SOURCE_DIR) + "/data/sprites";
+  std::vector<TPngImage> Cells;
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Dir))
+    if (Entry.path().extension() == ".png")
+      if (TPngImage Sprite = Load(Entry.path().string()); Sprite.Width() == 32 && Sprite.Height() == 32)
+        Cells.push_back(std::move(Sprite));
+  ASSERT_GT(Cells.size(), 30u) << "the game's pictures were not found in " << Dir;
+  const TPngImage Tall = Load(Dir + "/robot/robot_front_stay.png");
+
+  struct TCase {
+    const char* Name;
+    std::optional<TPictureRect> Clip;
+    bool WithTall;
+    bool WideBlending;
+  };
+  const bool Wide = TPicture::TImpl::WideBlending;
+  for (const TCase& Case : {TCase{"in one sweep", std::nullopt, false, false},
+                            TCase{"in one sweep, with the widest instructions", std::nullopt, false, true},
+                            TCase{"clipped", TPictureRect{0, 0, 300, 480}, false, Wide},
+                            TCase{"an image taller than the band", std::nullopt, true, Wide}}) {
+    if (Case.WideBlending && !TPicture::TImpl::WideAvailable)
+      continue;
+    TPicture::TImpl::WideBlending = Case.WideBlending;
+    TPicture Under(640, 480), Swept(640, 480), Expected(640, 480);
+    FillRamp(Under);
+    Swept.Fill(0x336699);
+    Expected.Fill(0x336699);
+    if (Case.Clip) {
+      Swept.SetClip(*Case.Clip);
+      Expected.SetClip(*Case.Clip);
+    }
+    // Each band: a stretch of the picture below, then a cell, by turns.
+    std::size_t Next = 0;
+    for (std::int32_t Y = 32; Next < Cells.size(); Y += 64) {
+      std::vector<TBandPart> Parts;
+      for (std::int32_t X = 0; X + 96 <= 640 && Next < Cells.size(); X += 96)
+        Parts.push_back({X, 64, nullptr}), Parts.push_back({X + 64, 32, &Cells[Next++]});
+      if (Case.WithTall)
+        Parts.back().Image = &Tall;
+      Swept.ComposeBand(Y, 32, Parts, Under);
+      for (const TBandPart& Part : Parts) {
+        Expected.CopyRect(Under, {Part.X, Y, Part.W, 32});
+        if (Part.Image != nullptr)
+          Expected.Draw(Part.X, Y, *Part.Image);
+      }
+    }
+    EXPECT_TRUE(Swept.SamePixels(Expected)) << Case.Name;
+  }
+  TPicture::TImpl::WideBlending = Wide;
 }
