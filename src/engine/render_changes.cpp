@@ -107,7 +107,6 @@ public:
       }
     }
   }
-  bool Any() const { return std::find(Marked.begin(), Marked.end(), true) != Marked.end(); }
 
 private:
   const TGameGrid& G;

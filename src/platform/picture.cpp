@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-
 namespace {
 QColor FromBgr(std::uint32_t Color) {
   return QColor(static_cast<int>(Color & 0xFF), static_cast<int>((Color >> 8) & 0xFF),
@@ -18,6 +17,7 @@ QColor FromBgr(std::uint32_t Color) {
 QString FromUtf8(const std::string& Text) {
   return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()));
 }
+
 // One premultiplied pixel over another, as Qt's painter blends them:
 // d * (255 - alpha) / 255 rounded the way its BYTE_MUL rounds.
 inline std::uint32_t OverPixel(std::uint32_t S, std::uint32_t D) {
@@ -102,6 +102,13 @@ __attribute__((target_clones("avx2", "default"))) void BlendBlock(TBlock D, TCon
     std::uint32_t* To = D.Pixels + static_cast<std::size_t>(Row) * D.Line;
     BlendSpan<32>(To, S.Pixels + static_cast<std::size_t>(Row) * S.Line, To, Width);
   }
+}
+
+// S copied over D for a block of Width x Height pixels.
+void CopyBlock(TBlock D, TConstBlock S, int Width, int Height) {
+  for (int Row = 0; Row < Height; ++Row)
+    std::memcpy(D.Pixels + static_cast<std::size_t>(Row) * D.Line, S.Pixels + static_cast<std::size_t>(Row) * S.Line,
+                static_cast<std::size_t>(Width) * 4);
 }
 
 using TRun = TPicture::TImpl::TRun;
@@ -268,10 +275,7 @@ void TPicture::TImpl::DrawImage(const QPoint& Where, const QImage& Source) {
       return;
     }
     if (Source.format() == QImage::Format_RGB32) {
-      for (int Row = 0; Row < Target.height(); ++Row)
-        std::memcpy(To.Pixels + static_cast<std::size_t>(Row) * To.Line,
-                    Pixels.Pixels + static_cast<std::size_t>(Row) * Pixels.Line,
-                    static_cast<std::size_t>(Target.width()) * 4);
+      CopyBlock(To, Pixels, Target.width(), Target.height());
       return;
     }
   }
@@ -422,14 +426,8 @@ void TPicture::CopyRect(TPicture& From, const TPictureRect& Rect) {
     return;
   if (Source.size() == D->Image.size() && Source.format() == D->Image.format() &&
       Source.depth() == 32 && D->Image.isDetached()) {
-    const auto Line = static_cast<std::size_t>(D->Image.bytesPerLine());
-    const auto Offset = static_cast<std::size_t>(Part.x()) * 4;
-    const auto Bytes = static_cast<std::size_t>(Part.width()) * 4;
-    uchar* To = D->Image.bits();
-    const uchar* Pixels = Source.constBits();
-    for (int Y = Part.top(); Y <= Part.bottom(); ++Y)
-      std::memcpy(To + static_cast<std::size_t>(Y) * Line + Offset,
-                  Pixels + static_cast<std::size_t>(Y) * Line + Offset, Bytes);
+    CopyBlock(BlockAt(D->Image, Part.x(), Part.y()), BlockAt(Source, Part.x(), Part.y()), Part.width(),
+              Part.height());
     return;
   }
   QPainter& P = D->Paint();

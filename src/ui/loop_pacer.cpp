@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 
 #include <chrono>
-
 #include <thread>
 
 #if defined(__linux__)
