@@ -1,4 +1,5 @@
 #include "platform/audio.h"
+#include "platform/files.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -7,9 +8,6 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -87,32 +85,9 @@ int ChannelOf(std::uint32_t Handle) {
 
 bool IsBusy(int Channel) { return Device.Channels[Channel].Reserved || Mix_Playing(Channel) != 0; }
 
-enum class TReadResult { Ok, NotFound, CannotRead, TooLarge };
-
-TReadResult ReadWholeFile(const std::string& Path, std::vector<char>& Data) {
-  std::error_code Error;
-  const std::filesystem::file_status Status = std::filesystem::status(Path, Error);
-  if (!std::filesystem::exists(Status))
-    return TReadResult::NotFound;
-  if (!std::filesystem::is_regular_file(Status))
-    return TReadResult::CannotRead;
-  const auto Size = std::filesystem::file_size(Path, Error);
-  if (Error)
-    return TReadResult::CannotRead;
-  if (Size > static_cast<std::uintmax_t>(AudioMaxFileBytes))
-    return TReadResult::TooLarge;
-  std::ifstream In(Path, std::ios::binary);
-  if (!In)
-    return TReadResult::CannotRead;
-  Data.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-  if (In.bad())
-    return TReadResult::CannotRead;
-  return TReadResult::Ok;
-}
-
 // The mixer also reads other formats; the game's sounds are WAV files, and
 // anything else is refused as such rather than played by chance.
-bool HasWavHeader(const std::vector<char>& Data) {
+bool HasWavHeader(const std::vector<unsigned char>& Data) {
   return Data.size() >= 12 && std::memcmp(Data.data(), "RIFF", 4) == 0 && std::memcmp(Data.data() + 8, "WAVE", 4) == 0;
 }
 
@@ -153,12 +128,14 @@ std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlayback
     return FailHandle(aeNotInitialised);
   if (MaxPlaybacks < 1 || MaxPlaybacks > MaxPlaybacksPerSample)
     return FailHandle(aeBadValue);
-  std::vector<char> Data;
-  switch (ReadWholeFile(Path, Data)) {
-  case TReadResult::NotFound: return FailHandle(aeFileNotFound);
-  case TReadResult::CannotRead: return FailHandle(aeFileOpen);
-  case TReadResult::TooLarge: return FailHandle(aeFileTooLarge);
-  case TReadResult::Ok: break;
+  std::vector<unsigned char> Data;
+  switch (ReadRegularFile(Path, AudioMaxFileBytes, Data).Kind) {
+  case TFileRead::Missing: return FailHandle(aeFileNotFound);
+  case TFileRead::Folder:
+  case TFileRead::NotRegular:
+  case TFileRead::Unreadable: return FailHandle(aeFileOpen);
+  case TFileRead::TooLarge: return FailHandle(aeFileTooLarge);
+  case TFileRead::Ok: break;
   }
   if (!HasWavHeader(Data) || Data.size() > static_cast<std::size_t>(INT_MAX))
     return FailHandle(aeNotWav);

@@ -98,6 +98,41 @@ void SyncFolder(const std::string& Folder) {
 }
 } // namespace
 
+TFileRead ReadRegularFile(const std::string& Path, std::uintmax_t MaxBytes, std::vector<unsigned char>& Data) {
+  Data.clear();
+  struct stat Info {};
+  if (stat(Path.c_str(), &Info) != 0)
+    return {errno == ENOENT ? TFileRead::Missing : TFileRead::Unreadable, errno, 0};
+  if (S_ISDIR(Info.st_mode))
+    return {TFileRead::Folder, EISDIR, 0};
+  if (!S_ISREG(Info.st_mode))
+    return {TFileRead::NotRegular, 0, 0};
+  const auto Size = static_cast<std::uintmax_t>(Info.st_size);
+  if (Size > MaxBytes)
+    return {TFileRead::TooLarge, 0, Size};
+  // Not waiting, should the name have become a FIFO since.
+  const TFd File(open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (File.Get() < 0)
+    return {TFileRead::Unreadable, errno, 0};
+  Data.resize(static_cast<std::size_t>(Size));
+  std::size_t Done = 0;
+  while (Done < Data.size()) {
+    const ssize_t N = read(File.Get(), Data.data() + Done, Data.size() - Done);
+    if (N < 0 && errno == EINTR)
+      continue;
+    if (N < 0) {
+      const int Error = errno;
+      Data.clear();
+      return {TFileRead::Unreadable, Error, 0};
+    }
+    if (N == 0)
+      break;
+    Done += static_cast<std::size_t>(N);
+  }
+  Data.resize(Done);
+  return {};
+}
+
 bool FileExists(const std::string& Path) {
   std::error_code Error;
   return fs::is_regular_file(Path, Error);

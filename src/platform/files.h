@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // File helpers. Paths use '/'.
 
@@ -19,6 +20,19 @@ std::string ChangeFileExt(const std::string& Path, const std::string& NewExt);
 // same path with the other extension: every data file of the game has a
 // second name.
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt);
+
+// What reading a whole file found. Error is the system's error number when
+// the file is missing or cannot be read; Size is the size of a file too large.
+struct TFileRead {
+  enum TKind { Ok, Missing, Folder, NotRegular, TooLarge, Unreadable } Kind = Ok;
+  int Error = 0;
+  std::uintmax_t Size = 0;
+};
+// Reads the whole of Path into Data when it is a regular file of at most
+// MaxBytes. A folder, a FIFO, a device or a file too large is refused
+// unopened, so that no name a player gives can make the game wait or fill
+// its memory.
+TFileRead ReadRegularFile(const std::string& Path, std::uintmax_t MaxBytes, std::vector<unsigned char>& Data);
 
 // Full path of the running executable, and its folder without a trailing '/'.
 std::string ProgramPath();

@@ -4,16 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 std::string Trim(const std::string& S) {
@@ -66,27 +62,16 @@ enum class TRead { Done, NoFile, Unreadable };
 // regular file that cannot be read is told apart, since writing over it would
 // replace the player's settings with defaults.
 TRead ReadLines(const std::string& Path, TLines& Result) {
-  struct stat Info {};
-  if (stat(Path.c_str(), &Info) != 0)
-    return errno == ENOENT ? TRead::NoFile : TRead::Unreadable;
-  if (!S_ISREG(Info.st_mode))
-    return TRead::NoFile;
-  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (Fd < 0)
-    return TRead::Unreadable;
-  std::string Text;
-  char Buffer[4096];
-  ssize_t N = 0;
-  while ((N = read(Fd, Buffer, sizeof Buffer)) != 0) {
-    if (N < 0 && errno == EINTR)
-      continue;
-    if (N < 0) {
-      close(Fd);
-      return TRead::Unreadable;
-    }
-    Text.append(Buffer, static_cast<std::size_t>(N));
+  std::vector<unsigned char> Bytes;
+  switch (ReadRegularFile(Path, UINTMAX_MAX, Bytes).Kind) {
+  case TFileRead::Ok: break;
+  case TFileRead::Missing:
+  case TFileRead::Folder:
+  case TFileRead::NotRegular: return TRead::NoFile;
+  case TFileRead::TooLarge:
+  case TFileRead::Unreadable: return TRead::Unreadable;
   }
-  close(Fd);
+  const std::string_view Text(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
   std::size_t Start = 0;
   if (Text.starts_with(Utf8Bom)) {
     Result.Bom = true;
@@ -95,11 +80,11 @@ TRead ReadLines(const std::string& Path, TLines& Result) {
   while (Start < Text.size()) {
     auto End = Text.find('\n', Start);
     if (End == std::string::npos) {
-      Result.Lines.push_back(Text.substr(Start));
+      Result.Lines.emplace_back(Text.substr(Start));
       Result.FinalNewline = false;
       break;
     }
-    Result.Lines.push_back(Text.substr(Start, End - Start));
+    Result.Lines.emplace_back(Text.substr(Start, End - Start));
     Start = End + 1;
   }
   return TRead::Done;

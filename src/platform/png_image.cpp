@@ -1,4 +1,5 @@
 #include "platform/png_image.h"
+#include "platform/files.h"
 #include "platform/png_image_impl.h"
 
 #include <png.h>
@@ -10,15 +11,11 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
 // No picture of the game is larger than 640 x 480 or than 100 kB; these leave
 // ample room and keep what one file can make the game take to a few tens of MB.
 constexpr png_uint_32 MaxSide = 2048;
-constexpr off_t MaxFileBytes = 16 << 20;
+constexpr std::uintmax_t MaxFileBytes = 16 << 20;
 // The largest chunk libpng may hold in memory, compressed or inflated.
 constexpr png_alloc_size_t MaxChunkBytes = 1 << 20;
 constexpr png_uint_32 MaxKeptChunks = 32;
@@ -28,11 +25,6 @@ constexpr png_uint_32 MaxKeptChunks = 32;
 constexpr png_byte SkippedChunks[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0cHRM\0gAMA\0sRGB\0bKGD\0hIST\0pHYs\0"
                                      "sBIT\0sCAL\0pCAL\0oFFs\0tIME";
 constexpr int SkippedChunkCount = static_cast<int>(sizeof SkippedChunks / 5);
-
-struct TFdCloser {
-  int Fd;
-  ~TFdCloser() { close(Fd); }
-};
 
 [[noreturn]] void Refuse(const std::string& Path, const std::string& Why) {
   throw EImageLoadError("Cannot open picture \"" + Path + "\": " + Why);
@@ -45,33 +37,17 @@ struct TFdCloser {
 // The whole file, read only when it is a regular file of a sensible size: a
 // folder, a FIFO or a device under a picture's name is refused unopened.
 std::vector<png_byte> ReadPictureFile(const std::string& Path) {
-  struct stat Info {};
-  if (stat(Path.c_str(), &Info) != 0)
-    Refuse(Path, std::strerror(errno));
-  if (S_ISDIR(Info.st_mode))
-    Refuse(Path, std::strerror(EISDIR));
-  if (!S_ISREG(Info.st_mode))
-    Refuse(Path, "not a regular file");
-  if (Info.st_size > MaxFileBytes)
-    Refuse(Path, "too large for a picture (" + std::to_string(Info.st_size) + " bytes)");
-  const int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (Fd < 0)
-    Refuse(Path, std::strerror(errno));
-  const TFdCloser Closer{Fd};
-  std::vector<png_byte> Data(static_cast<std::size_t>(Info.st_size));
-  std::size_t Done = 0;
-  while (Done < Data.size()) {
-    const ssize_t N = read(Fd, Data.data() + Done, Data.size() - Done);
-    if (N < 0 && errno == EINTR)
-      continue;
-    if (N < 0)
-      Refuse(Path, std::strerror(errno));
-    if (N == 0)
-      break;
-    Done += static_cast<std::size_t>(N);
+  std::vector<png_byte> Data;
+  const TFileRead Read = ReadRegularFile(Path, MaxFileBytes, Data);
+  switch (Read.Kind) {
+  case TFileRead::Ok: return Data;
+  case TFileRead::NotRegular: Refuse(Path, "not a regular file");
+  case TFileRead::TooLarge: Refuse(Path, "too large for a picture (" + std::to_string(Read.Size) + " bytes)");
+  case TFileRead::Missing:
+  case TFileRead::Folder:
+  case TFileRead::Unreadable: break;
   }
-  Data.resize(Done);
-  return Data;
+  Refuse(Path, std::strerror(Read.Error));
 }
 
 png_uint_32 BigEndian(const png_byte* P) {

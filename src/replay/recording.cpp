@@ -1,11 +1,11 @@
 #include "replay/recording.h"
 
+#include "platform/files.h"
+
 #include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 constexpr char Magic[] = "CLANKORA REPLAY\n";
@@ -176,10 +176,8 @@ std::vector<std::uint8_t> TReplayWriter::Finish(const TReplayHeader& Header) con
 
 void TReplayWriter::Save(const std::string& Path, const TReplayHeader& Header) const {
   const std::vector<std::uint8_t> Bytes = Finish(Header);
-  std::ofstream File(Path, std::ios::binary | std::ios::trunc);
-  File.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-  File.close();
-  if (!File)
+  // A recording that cannot be written whole leaves the file as it was.
+  if (!ReplaceFileContents(Path, std::string(Bytes.begin(), Bytes.end())))
     throw EReplayError("Cannot write the recording \"" + Path + "\".");
 }
 
@@ -247,11 +245,16 @@ TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::st
 }
 
 TRecording ReadRecording(const std::string& Path) {
-  std::ifstream File(Path, std::ios::binary);
-  if (!File)
-    throw EReplayError(ReplayFault(Path, "it cannot be opened"));
-  const std::vector<std::uint8_t> Bytes{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
-  if (File.bad())
-    throw EReplayError(ReplayFault(Path, "it cannot be read"));
-  return DecodeRecording(Bytes, Path);
+  // No recording is larger than its largest body packed, after a short header.
+  const std::uintmax_t MaxFileBytes = compressBound(static_cast<uLong>(MaxBodySize)) + 256;
+  std::vector<std::uint8_t> Bytes;
+  switch (ReadRegularFile(Path, MaxFileBytes, Bytes).Kind) {
+  case TFileRead::Ok: return DecodeRecording(Bytes, Path);
+  case TFileRead::NotRegular: throw EReplayError(ReplayFault(Path, "it is not a recording"));
+  case TFileRead::TooLarge: throw EReplayError(ReplayFault(Path, "it is too large for a recording"));
+  case TFileRead::Missing:
+  case TFileRead::Folder:
+  case TFileRead::Unreadable: break;
+  }
+  throw EReplayError(ReplayFault(Path, "it cannot be opened"));
 }

@@ -8,12 +8,15 @@
 #include "ui/main_window.h"
 #include "ui/replay_run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // Verifying shows no window: what would be a message box goes to standard error.
@@ -26,6 +29,18 @@ public:
     std::fprintf(stderr, "%s\n", Text.c_str());
   }
 };
+
+// Whether the recording can be written there when the game ends, checked
+// without leaving anything behind should the game not start.
+bool MayRecordTo(const std::string& Path) {
+  struct stat Info {};
+  if (stat(Path.c_str(), &Info) == 0)
+    return S_ISREG(Info.st_mode) && access(Path.c_str(), W_OK) == 0;
+  if (errno != ENOENT)
+    return false;
+  const std::filesystem::path Folder = std::filesystem::path(Path).parent_path();
+  return access(Folder.empty() ? "." : Folder.c_str(), W_OK | X_OK) == 0;
+}
 
 void PrintOutcome(const TFrmMain& Main) {
   std::printf("%s\n", OutcomeLine(*Main.Game).c_str());
@@ -59,15 +74,20 @@ TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOption
     } catch (const EReplayError& Error) {
       LoadFault = Error.what();
     }
-    char Pattern[] = "/tmp/clankora-replay-XXXXXX";
-    if (const char* Dir = mkdtemp(Pattern))
-      ScratchDir = Dir;
+    // Where the replayed window stood, and its sound switch, are no setting of
+    // the player's: they go to a folder of the replay's own.
+    std::error_code Error;
+    std::string Pattern = (std::filesystem::temp_directory_path(Error) / "clankora-replay-XXXXXX").string();
+    if (!Error && mkdtemp(Pattern.data()) != nullptr)
+      ScratchDir = Pattern;
+    else if (LoadFault.empty())
+      LoadFault = "Cannot replay \"" + Options.ReplayPath + "\": no folder for its settings can be made.";
     return;
   }
   if (Options.RecordPath.empty())
     return;
   // A recording that could not be written at the end would lose the whole game: try now.
-  if (!std::ofstream(Options.RecordPath, std::ios::binary | std::ios::app)) {
+  if (!MayRecordTo(Options.RecordPath)) {
     LoadFault = "Cannot record to \"" + Options.RecordPath + "\": the file cannot be written.";
     return;
   }
@@ -101,8 +121,7 @@ bool TReplaySession::Refused() {
 TAppFiles TReplaySession::Files(const TAppFiles& Program) const {
   if (!Replaying())
     return Program;
-  // Where the replayed window stood, and its sound switch, are no setting of the player's.
-  return {Program.Dir, (ScratchDir.empty() ? std::string("/tmp") : ScratchDir) + "/replay.ini"};
+  return {Program.Dir, ScratchDir + "/replay.ini"};
 }
 
 void TReplaySession::Begin(TFrmMain& Main) {

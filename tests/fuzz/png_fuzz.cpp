@@ -5,25 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace {
-const std::string& FilePath() {
-  static const std::string Path = fuzz::ScratchFile("/tmp/clankora-fuzz-png-XXXXXX", "picture.png");
-  return Path;
-}
-
 void Check(bool Holds, const char* What) { fuzz::Check(Holds, "picture", What); }
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  const std::string& Path = FilePath();
-  std::ofstream(Path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(Data),
-                                                                 static_cast<std::streamsize>(Size));
+  const std::string& Path = fuzz::InputFile("/tmp/clankora-fuzz-png-XXXXXX", "picture.png", Data, Size);
   TPngImage Image;
   try {
     Image.LoadFromFile(Path);

@@ -20,8 +20,12 @@ int main(int argc, char** argv) {
       for (const auto& Entry : fs::directory_iterator(Arg))
         if (Entry.is_regular_file())
           Inputs.push_back(Entry.path());
-    } else {
+    } else if (fs::is_regular_file(Arg)) {
       Inputs.push_back(Arg);
+    } else {
+      // A corpus that is not where it was looked for must not pass as replayed.
+      std::fprintf(stderr, "%s: no such file or folder\n", argv[I]);
+      return 2;
     }
   }
   std::sort(Inputs.begin(), Inputs.end());
@@ -31,6 +35,10 @@ int main(int argc, char** argv) {
   }
   for (const fs::path& Input : Inputs) {
     std::ifstream In(Input, std::ios::binary);
+    if (!In) {
+      std::fprintf(stderr, "%s: cannot be read\n", Input.c_str());
+      return 2;
+    }
     const std::vector<char> Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
     std::printf("%s\n", Input.filename().c_str());
     std::fflush(stdout);

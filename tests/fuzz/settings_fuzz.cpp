@@ -6,9 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,11 +13,6 @@
 namespace {
 const std::string Section = "Tinvell: 01h";
 const char* const OtherKeys[] = {"Top", "Left", "SoundOn", "StartLevel", "Zoom"};
-
-const std::string& FilePath() {
-  static const std::string Path = fuzz::ScratchFile("/tmp/clankora-fuzz-settings-XXXXXX", "clankora.ini");
-  return Path;
-}
 
 std::string Contents(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);
@@ -31,9 +23,8 @@ void Check(bool Holds, const char* What) { fuzz::Check(Holds, "settings file", W
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-  const std::string& Path = FilePath();
-  std::ofstream(Path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(Data),
-                                                                 static_cast<std::streamsize>(Size));
+  const std::string& Path =
+      fuzz::InputFile("/tmp/clankora-fuzz-settings-XXXXXX", "clankora.ini", Data, Size);
   TIniFile Ini(Path);
   std::int32_t Before[std::size(OtherKeys)];
   for (std::size_t I = 0; I < std::size(OtherKeys); ++I)

@@ -65,8 +65,9 @@ outside=$(grep -v -e '^/$' -e '^/usr/$' -e '^/usr/games/' -e '^/usr/share/' "$wo
 [ -z "$outside" ] || fail "files outside /usr/games and /usr/share: $outside"
 
 if [ "$(id -u)" -ne 0 ]; then
+  # Reported as skipped: the install, the play and the removal were not tried.
   echo "debian package: installing it needs root; the package itself passed"
-  exit 0
+  exit 77
 fi
 
 # Other checkouts on this machine may run this test at the same time.
