@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cmath>
 
 namespace {
@@ -44,11 +43,7 @@ const Sint16 StickPress = static_cast<Sint16>(std::lround(32767 * StickPressShar
 const Sint16 StickRelease = static_cast<Sint16>(std::lround(32767 * StickReleaseShare));
 
 std::uint32_t Now() {
-  if (Pads.Clock != nullptr)
-    return Pads.Clock->Now();
-  using namespace std::chrono;
-  const auto Ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(Ms));
+  return Pads.Clock != nullptr ? Pads.Clock->Now() : SteadyTickCount();
 }
 
 TPad* FindPad(SDL_JoystickID Id) {

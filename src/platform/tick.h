@@ -12,7 +12,7 @@
 std::uint32_t GetTickCount();
 
 // The steady clock itself, whatever source is installed: for what is no
-// decision of the game, such as how fast a replay is shown.
+// decision of the game, such as a held key's or pad's repeat.
 std::uint32_t SteadyTickCount();
 
 // Where the readings come from. Tests install a clock they advance by hand.

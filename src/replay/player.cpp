@@ -61,10 +61,7 @@ const TReplayEvent* TReplayPlayer::DueInput() const {
   if (!Fault.empty())
     return nullptr;
   const TReplayEvent& E = Next();
-  const bool Input = E.Kind == TEventKind::Key || E.Kind == TEventKind::StartLevel ||
-                     E.Kind == TEventKind::Generator || E.Kind == TEventKind::NewGame ||
-                     E.Kind == TEventKind::Sound;
-  return Input ? &E : nullptr;
+  return E.Kind == TEventKind::Key || IsSetting(E.Kind) ? &E : nullptr;
 }
 
 TReplayEvent TReplayPlayer::TakeInput() {

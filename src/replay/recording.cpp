@@ -33,10 +33,6 @@ std::int32_t UnZigZag(std::uint64_t V) {
   return static_cast<std::int32_t>((U >> 1) ^ (0u - (U & 1u)));
 }
 
-bool IsSetting(TEventKind Kind) {
-  return Kind == TEventKind::StartLevel || Kind == TEventKind::Generator || Kind == TEventKind::NewGame ||
-         Kind == TEventKind::Sound;
-}
 
 // Reads the file's parts in order; every fault throws with the file's name.
 class TCursor {
@@ -58,8 +54,6 @@ public:
       V |= static_cast<std::uint64_t>(B & 0x7F) << Shift;
       if ((B & 0x80) == 0)
         return V;
-      if (Shift == 63)
-        Fail("it is damaged");
     }
   }
 

@@ -19,6 +19,12 @@ enum class TEventKind : std::uint8_t {
   Sound,      // the settings dialog switched the sound on (1) or off (0)
 };
 
+// A change made in the settings dialog, kept as a signed number.
+inline bool IsSetting(TEventKind Kind) {
+  return Kind == TEventKind::StartLevel || Kind == TEventKind::Generator || Kind == TEventKind::NewGame ||
+         Kind == TEventKind::Sound;
+}
+
 struct TReplayEvent {
   TEventKind Kind = TEventKind::End;
   std::uint64_t Value = 0; // the reading, key code or seed; a setting as its int32 bits

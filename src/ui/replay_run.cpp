@@ -22,8 +22,8 @@ constexpr std::uint32_t LongestWaitMs = 250;
 // Behind by more than this, the replay stops trying to catch up.
 constexpr double MostBehindMs = 50;
 constexpr int FastFactor = 4;
-// While held, the replay looks at the player's keys this often.
-constexpr double HeldRestMs = 5;
+// The longest rest between looks at the player's keys.
+constexpr double LongestRestMs = 5;
 // A replay that uses no event for this long waits for something the recording does not give.
 constexpr int ProgressCheckMs = 1000;
 constexpr int IdleChecksBeforeGivingUp = 3;
@@ -160,16 +160,17 @@ void TReplayDriver::KeepPace() {
   PacedReading = Reading;
   PaceTarget += static_cast<double>(Gap) / (Fast ? FastFactor : 1);
   PaceTarget = std::max(PaceTarget, SteadyMs() - MostBehindMs);
-  // Events are handled while waiting, so the window repaints and the player's keys work.
+  // Events are handled while waiting, so the window repaints and the player's
+  // keys work; held, the replay sleeps until the key that lets it go.
   for (;;) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::processEvents(Held ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
     const double Now = SteadyMs();
     if (Held)
       PaceTarget = Now;
     if (Ended || (!Held && Now >= PaceTarget))
       return;
-    const double Rest = Held ? HeldRestMs : std::min(PaceTarget - Now, HeldRestMs);
-    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(Rest));
+    if (!Held)
+      std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(std::min(PaceTarget - Now, LongestRestMs)));
   }
 }
 
