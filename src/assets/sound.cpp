@@ -1,6 +1,5 @@
 #include "assets/sound.h"
 
-#include "platform/app_paths.h"
 #include "platform/audio.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
@@ -37,8 +36,6 @@ TDM::~TDM() {
     ShowHandlerError(Error);
   }
 }
-
-std::string TDM::DefaultSamplesDir() { return FindDataDir(CurrentAppEnvironment()) + "/sounds/"; }
 
 void TDM::DataModuleCreate(const TIniFile* IniF) {
   samc = 0;

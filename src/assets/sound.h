@@ -15,7 +15,8 @@ class TDM : public TSoundCueSink {
 public:
   // IniF is the open settings file, or nullptr when there is none (the sound
   // switch then starts on). SamplesDir ends with '/'.
-  explicit TDM(const TIniFile* IniF, std::string aSamplesDir = DefaultSamplesDir());
+  // The samples are read from aSamplesDir, which ends in '/'.
+  TDM(const TIniFile* IniF, std::string aSamplesDir);
   ~TDM() override;
   TDM(const TDM&) = delete;
   TDM& operator=(const TDM&) = delete;
@@ -26,8 +27,6 @@ public:
   void PlayGameSound(std::int32_t Index, float Vol, float Pan);
 
   void Cue(TSoundCue Cue, std::int32_t X) override;
-
-  static std::string DefaultSamplesDir();
 
   bool CanChangeUseSound = false; // audio is available; only then does the switch mean anything
   bool UseSound = false;          // the player's sound switch

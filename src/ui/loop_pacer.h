@@ -4,7 +4,6 @@
 #include <QTimer>
 
 #include <cstdint>
-#include <functional>
 
 // The main loop's pace. Every decision of the game compares readings of the
 // 1 ms tick counter, so once a pass has changed nothing, further passes in the
@@ -15,10 +14,6 @@ class TLoopPacer : public QObject {
 public:
   TLoopPacer();
 
-  // Runs at the start of every pass, before the game's tick: the place for
-  // work that must be done as often as the game is visited (reading a
-  // gamepad, say). Empty by default.
-  std::function<void()> OnPass;
   // False: the loop never rests. A replay keeps the pace of its recording by
   // itself, and a verifying one runs as fast as it can.
   bool Rests = true;

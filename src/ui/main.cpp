@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
   if (Replay.Refused())
     return 1;
   auto Main = std::make_unique<TFrmMain>(Replay.Files(ProgramFiles()));
-  auto DM = Replay.Verifying() ? nullptr : std::make_unique<TDM>(Main->IniF.get());
+  auto DM = Replay.Verifying() ? nullptr : std::make_unique<TDM>(Main->IniF.get(), Main->AppPath + "/sounds/");
   Main->DM = DM.get();
   std::unique_ptr<TFrmSettings> Settings;
   if (Main->Game && !Replay.Replaying()) {
@@ -33,16 +33,7 @@ int main(int argc, char** argv) {
     Main->Settings = Settings.get();
   }
 
-  // Released in the reverse order of their making; each saves its settings as it goes.
-  const auto EndRun = [&] {
-    Main->Settings = nullptr;
-    Settings.reset();
-    if (DM)
-      Main->SoundOnAtEnd = DM->UseSoundToSave();
-    Main->DM = nullptr;
-    DM.reset();
-    Main.reset();
-  };
+  const auto EndRun = [&] { ReleaseProgram(Main, DM, Settings); };
 
   // Damaged or missing game files end the program as a failure.
   int Result = Main->Game && !Main->EndRequested() ? 0 : 1;

@@ -34,16 +34,25 @@ TAppFiles ProgramFiles() {
   return {FindDataDir(Env), SettingsPath(Env)};
 }
 
+void ReleaseProgram(std::unique_ptr<TFrmMain>& Main, std::unique_ptr<TDM>& DM,
+                    std::unique_ptr<TFrmSettings>& Settings) {
+  Main->Settings = nullptr;
+  Settings.reset();
+  if (DM)
+    Main->SoundOnAtEnd = DM->UseSoundToSave();
+  Main->DM = nullptr;
+  DM.reset();
+  Main.reset();
+}
+
 TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
   setAttribute(Qt::WA_DeleteOnClose, false);
   ImageScr = new TImageScr(this);
   SetMessageOwnerWindow(this);
   FormCreate(Files);
-  if (Game) {
+  if (Game)
     PadInput = std::make_unique<TPadInput>(*this);
-    Pacer.OnPass = [this] { PadInput->Poll(); };
-  }
 }
 
 TFrmMain::~TFrmMain() {
@@ -74,7 +83,6 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
   TakeStoredPlace();
   Game->Init(FirstLevel);
   Game->Render();
-  ImageScr->move(0, 0);
   InfoScreenShown = false;
   RunDataFileTest();
 }
@@ -225,12 +233,11 @@ void TFrmMain::RunMainLoop() {
   Pacer.StartRun();
   Watch->Reset(G);
   while (!G.Paused) {
-    if (Pacer.OnPass)
-      Pacer.OnPass();
+    if (PadInput)
+      PadInput->PollInPlay();
     G.AITurn();
     const bool Drew = CopyChangesToScreen();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    ++LoopPasses;
     Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
     // A pass that changed something may be followed by one that changes more
     // in the same millisecond; after one that changed nothing, the loop rests.

@@ -35,7 +35,6 @@ public:
   TFrmSettings* Settings = nullptr; // the settings dialog, once it exists
   TDM* DM = nullptr;                // the sound module while it exists
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
-  std::uint64_t LoopPasses = 0;     // passes of the main loop so far
   TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   TLoopPacer Pacer;                 // the main loop's pace, and what it has done
 
@@ -106,3 +105,9 @@ private:
   bool FullScreenOn = false;
   QPoint WindowedAt;
 };
+
+// Ends a run: the settings dialog, the sound module and the main window are
+// released in the reverse order of their making, each saving its settings as
+// it goes.
+void ReleaseProgram(std::unique_ptr<TFrmMain>& Main, std::unique_ptr<TDM>& DM,
+                    std::unique_ptr<TFrmSettings>& Settings);

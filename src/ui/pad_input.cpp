@@ -25,6 +25,11 @@ TPadInput::TPadInput(QWidget& aWindow) : Window(aWindow) {
 
 TPadInput::~TPadInput() { GamepadFree(); }
 
+void TPadInput::PollInPlay() {
+  if (GamepadCount() > 0)
+    Poll();
+}
+
 void TPadInput::Poll() {
   const std::vector<std::uint32_t> Keys = GamepadPoll();
   const int Interval = GamepadCount() > 0 ? PadLookMs : PlugLookMs;

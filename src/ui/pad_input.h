@@ -18,6 +18,9 @@ public:
 
   // Hands the keys the pads gave since the last look to the window.
   void Poll();
+  // The main loop's look, once a pass: only while a pad is there (the timer
+  // notices one being plugged in).
+  void PollInPlay();
 
 private:
   QWidget& Window;

@@ -18,13 +18,6 @@ protected:
     Start();
     Main->show();
   }
-  TGame& Game() { return *Main->Game; }
-  bool ShowsPausedText() {
-    for (int X = 280; X < 360; ++X)
-      if (IsYellow(ShownPixel(*Main, X, 240)))
-        return true;
-    return false;
-  }
   const std::uint32_t StartScreen = Bgr(FixtureColour("1st_screen.png"));
   const std::uint32_t HelpScreen = Bgr(FixtureColour("help_screen.png"));
   const std::uint32_t AboutScreen = Bgr(FixtureColour("about_screen.png"));

@@ -22,14 +22,6 @@ protected:
   }
   ~PadPlayTest() override { Pad.reset(); }
 
-  TGame& Game() { return *Main->Game; }
-  bool ShowsPausedText() {
-    for (int X = 280; X < 360; ++X)
-      if (IsYellow(ShownPixel(*Main, X, 240)))
-        return true;
-    return false;
-  }
-
   std::size_t MachinePads = 0;
   std::unique_ptr<TVirtualPad> Pad;
 };
@@ -46,7 +38,7 @@ TEST_F(PadPlayTest, APadsAStartsTheGameAndItsStartPausesIt) {
   });
   Pad->Press(SDL_CONTROLLER_BUTTON_A);
   EXPECT_TRUE(QTest::qWaitFor([this] { return Game().TickCount > 0 && Game().Paused; }, 5000));
-  EXPECT_GT(Main->LoopPasses, 1u) << "the main loop ran until Start";
+  EXPECT_GT(Main->Pacer.Stats().Passes, 1u) << "the main loop ran until Start";
   EXPECT_FALSE(Main->InfoScreenDisplayed());
   EXPECT_TRUE(ShowsPausedText());
 }

@@ -18,7 +18,6 @@
 namespace {
 class SettingsDialogTest : public TProgramTest {
 protected:
-  TGame& Game() { return *Main->Game; }
   void OpenDialog() {
     Main->show();
     Main->FormKeyDown(vkF7);

@@ -21,7 +21,6 @@
 #include <memory>
 #include <vector>
 
-
 // The colour of a pixel the main window shows, as 0x00BBGGRR.
 inline std::uint32_t ShownPixel(const TFrmMain& Frm, int X, int Y) {
   const QRgb P = Frm.ImageScr->Image().pixel(X, Y);
@@ -48,15 +47,17 @@ protected:
 
   // Ends the run as the program does, saving the settings.
   void End() {
-    if (!Main)
-      return;
-    Main->Settings = nullptr;
-    Settings.reset();
-    if (DM)
-      Main->SoundOnAtEnd = DM->UseSoundToSave();
-    Main->DM = nullptr;
-    DM.reset();
-    Main.reset();
+    if (Main)
+      ReleaseProgram(Main, DM, Settings);
+  }
+
+  TGame& Game() { return *Main->Game; }
+  // Whether the window shows the yellow "Paused" in the middle of the yard.
+  bool ShowsPausedText() const {
+    for (int X = 280; X < 360; ++X)
+      if (IsYellow(ShownPixel(*Main, X, 240)))
+        return true;
+    return false;
   }
 
   std::string IniPath() const { return Dir.Path() + "/clankora.ini"; }

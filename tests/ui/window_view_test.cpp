@@ -78,14 +78,7 @@ protected:
     Main->show();
     Dispatch();
   }
-  TGame& Game() { return *Main->Game; }
   QRect ScreenArea() const { return Main->screen()->geometry(); }
-  bool ShowsPausedText() {
-    for (int X = 280; X < 360; ++X)
-      if (IsYellow(ShownPixel(*Main, X, 240)))
-        return true;
-    return false;
-  }
   void SendKey(int Key, Qt::KeyboardModifiers Mods, const QString& Text = {}) {
     QKeyEvent Event(QEvent::KeyPress, Key, Mods, Text);
     QCoreApplication::sendEvent(Main.get(), &Event);
@@ -152,6 +145,20 @@ TEST_F(WindowViewTest, TheZoomedPictureIsTheGamesPictureWithEveryPixelASquare) {
     EXPECT_EQ(Scr.size(), QSize(640 * Zoom, 480 * Zoom));
     EXPECT_TRUE(Scr.ShownImage().convertToFormat(QImage::Format_RGB32) == Squares(Scr.Image(), Zoom)) << Zoom;
   }
+
+  // The few rectangles a pass of the game copies reach the screen scaled, in
+  // their own place, also on a screen of fractional pixel ratio.
+  TPicture Picture(640, 480);
+  for (const double Ratio : {1.0, 1.5}) {
+    Scr.SetZoom(2, Ratio);
+    Picture.Fill(0x0000FF);
+    Scr.CopyFrom(Picture);
+    Scr.ShownImage();
+    Picture.Fill(0x00FF00);
+    Scr.CopyRects(Picture, {{32, 64, 64, 32}, {600, 440, 100, 100}});
+    EXPECT_EQ(Scr.Image().pixel(32, 64), qRgb(0, 255, 0));
+    EXPECT_TRUE(Scr.ShownImage().convertToFormat(QImage::Format_RGB32) == Squares(Scr.Image(), 2)) << Ratio;
+  }
 }
 
 TEST_F(WindowViewTest, F11FillsTheScreenWithTheLargestPictureCentredAndBack) {
@@ -206,8 +213,12 @@ TEST_F(WindowViewTest, ZoomAndFullScreenAreKeptForTheNextStart) {
   EXPECT_EQ(Stored("Left", -1), Windowed.x()) << "the window's own place, not the full screen's";
   EXPECT_EQ(Stored("Top", -1), Windowed.y());
 
-  // The next start opens as it was left, and leaving full screen finds the window's place.
-  Open();
+  // The next start opens as it was left, the picture centred from the first,
+  // and leaving full screen finds the window's place.
+  Start();
+  EXPECT_EQ(Main->ImageScr->geometry().center(), QRect(QPoint(0, 0), Main->size()).center());
+  Main->show();
+  Dispatch();
   EXPECT_TRUE(Main->isFullScreen());
   EXPECT_EQ(Main->Zoom(), Zoom);
   Press(vkF11);
