@@ -6,33 +6,13 @@ set -euo pipefail
 
 build=$(cd "$1" && pwd)
 work=$(mktemp -d /tmp/clankora-e2e-XXXXXX)
-convert=/usr/bin/convert
-compare=/usr/bin/compare
-xvfb_pid=""
-game_pid=""
+. "$(dirname "$0")/../support/x11_game.sh"
+trap 'stop_player; rm -rf "$work"' EXIT
 
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+# The screenshots taken so far, kept where E2E_SHOTS says when a step fails.
+on_fail() { [ -n "${E2E_SHOTS:-}" ] && [ -d "$work/shots" ] && cp -r "$work/shots/." "$E2E_SHOTS/" || true; }
 
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "${E2E_SHOTS:-}" ] && [ -d "$work/shots" ] && cp -r "$work/shots/." "$E2E_SHOTS/"
-  exit 1
-}
-step() { echo "-- $*"; }
-
-# A display of our own.
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+start_display
 sleep 0.5
 
 install_game() { # DIR: the game as installed: the program with its folders beside it
@@ -47,25 +27,12 @@ start_game() { # DIR
   game_pid=$!
 }
 
-find_window() { # NAME-REGEX
-  local id=""
-  for _ in $(seq 1 150); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    kill -0 "$game_pid" 2>/dev/null || return 1
-    sleep 0.1
-  done
-  return 1
-}
-
 # xdotool complains about the focus on a display without a window manager; the keys arrive all the same.
 key() { xdotool key --window "$win" "$@" 2>/dev/null || true; sleep 0.25; }
 
 shot() { # NAME: the game's picture, cut out of the whole screen
-  local x y
-  eval "$(xdotool getwindowgeometry --shell "$win")"
   mkdir -p "$work/shots"
-  xwd -root -silent | "$convert" xwd:- -crop "640x480+${X}+${Y}" +repage "$work/shots/$1.png"
+  shot_picture "$win" "$work/shots/$1.png"
 }
 
 differing() { "$compare" -metric AE "$1" "$2" null: 2>&1 || true; }
@@ -94,16 +61,6 @@ text_pixels() { # FILE
 text_pixels_kept() { # BEFORE AFTER: how many text pixels of BEFORE are text pixels in AFTER
   text_mask "$1" "$work/mask-a.png" && text_mask "$2" "$work/mask-b.png" &&
     count_white "$work/mask-a.png" "$work/mask-b.png" -compose multiply -composite
-}
-
-game_status=""
-wait_exit() { # SECONDS; the program's exit code is then in game_status
-  for _ in $(seq 1 $(($1 * 10))); do
-    kill -0 "$game_pid" 2>/dev/null || {
-      game_status=0; wait "$game_pid" 2>/dev/null || game_status=$?; game_pid=""; return 0; }
-    sleep 0.1
-  done
-  return 1
 }
 
 # --- A whole session -------------------------------------------------------
@@ -204,16 +161,14 @@ step "a lost display ends the game, and the settings are saved first"
 lost="$work/lost"
 install_game "$lost"
 printf '[Tinvell: 01h]\nStartLevel=4\n' > "$lost/clankora.ini"
-for n in $(seq 141 190); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then lost_display=":$n"; break; fi
-done
-Xvfb "$lost_display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-lost_xvfb=$!
-for _ in $(seq 1 50); do DISPLAY=$lost_display xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-DISPLAY=$lost_display start_game "$lost"
-DISPLAY=$lost_display find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; fail "the window did not open on the second display"; }
+main_display=$DISPLAY main_xvfb=$xvfb_pid
+start_display
+lost_xvfb=$xvfb_pid xvfb_pid=$main_xvfb
+start_game "$lost"
+find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; fail "the window did not open on the second display"; }
 kill "$lost_xvfb"
 wait "$lost_xvfb" 2>/dev/null || true
+export DISPLAY=$main_display
 wait_exit 10 || fail "the program did not end when its display went away"
 grep -q '^TrashGeneratorAlgorythmIndex=' "$lost/clankora.ini" && grep -q '^SoundOn=' "$lost/clankora.ini" &&
   grep -qx 'StartLevel=4' "$lost/clankora.ini" || { cat "$lost/clankora.ini"; fail "the settings were not saved when the display went away"; }
@@ -292,15 +247,8 @@ fi
 
 # --- A full-HD screen: zoom and full screen ---------------------------------
 step "a 1920 x 1080 screen: the first start takes the largest zoom that fits, 2x"
-kill "$xvfb_pid" 2>/dev/null || true
-wait "$xvfb_pid" 2>/dev/null || true
-for n in $(seq 141 190); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-export DISPLAY=$display
-for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+stop_player
+start_display 1920x1080
 sleep 0.5
 
 window_size() { local WIDTH HEIGHT; eval "$(xdotool getwindowgeometry --shell "$win")"; echo "${WIDTH}x${HEIGHT}"; }

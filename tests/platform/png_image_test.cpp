@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/png_image.h"
+#include "support/ordinary_user.h"
 #include "support/test_pictures.h"
 
 #include <cerrno>
@@ -9,9 +10,6 @@
 #include <fstream>
 #include <functional>
 
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 const std::string Corpus = std::string(CLANKORA_FUZZ_CORPUS) + "/png/";
@@ -34,12 +32,7 @@ struct TLoadResult {
 // Loads the file in a child process, whose peak starts afresh at its birth, so
 // that no earlier case hides what this one took.
 TLoadResult LoadMeasured(const std::string& Path) {
-  int Pipe[2];
-  if (pipe(Pipe) != 0)
-    return {};
-  const pid_t Child = fork();
-  if (Child == 0) {
-    close(Pipe[0]);
+  const std::optional<std::string> Report = InChildProcess([&Path] {
     const std::int64_t Before = PeakMemory();
     std::string Error;
     try {
@@ -48,21 +41,12 @@ TLoadResult LoadMeasured(const std::string& Path) {
     } catch (const EImageLoadError& E) {
       Error = E.what();
     }
-    const std::string Report = std::to_string(PeakMemory() - Before) + "\n" + Error;
-    [[maybe_unused]] const auto Written = write(Pipe[1], Report.data(), Report.size());
-    _exit(0);
-  }
-  close(Pipe[1]);
-  std::string Report;
-  char Buffer[256];
-  for (ssize_t N; (N = read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
-    Report.append(Buffer, static_cast<std::size_t>(N));
-  close(Pipe[0]);
-  waitpid(Child, nullptr, 0);
-  const auto Eol = Report.find('\n');
+    return std::to_string(PeakMemory() - Before) + "\n" + Error;
+  });
+  const auto Eol = Report ? Report->find('\n') : std::string::npos;
   if (Eol == std::string::npos)
     return {};
-  return {std::stoll(Report.substr(0, Eol)), Report.substr(Eol + 1)};
+  return {std::stoll(Report->substr(0, Eol)), Report->substr(Eol + 1)};
 }
 } // namespace
 

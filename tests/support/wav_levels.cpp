@@ -1,4 +1,5 @@
 #include "support/wav_levels.h"
+#include "support/sound_spectrum.h"
 
 #include <SDL.h>
 
@@ -27,17 +28,11 @@ TWavLevels ReadWavLevels(const std::string& Path) {
     L.Seconds = double(Samples.size()) / Wav.freq;
     L.FirstSample = Unit(Samples.front());
     L.LastSample = Unit(Samples.back());
-    const std::size_t Window = static_cast<std::size_t>(Wav.freq / 20);
-    double Sum = 0;
-    for (std::size_t I = 0; I < Samples.size(); ++I) {
-      const double V = Unit(Samples[I]);
-      L.Samples.push_back(V);
-      L.Peak = std::max(L.Peak, std::abs(V));
-      Sum += V * V;
-      if (I >= Window)
-        Sum -= Unit(Samples[I - Window]) * Unit(Samples[I - Window]);
-      L.LoudRms = std::max(L.LoudRms, std::sqrt(std::max(Sum, 0.0) / double(Window)));
+    for (const std::int16_t S : Samples) {
+      L.Samples.push_back(Unit(S));
+      L.Peak = std::max(L.Peak, std::abs(Unit(S)));
     }
+    L.LoudRms = LoudestRms(L.Samples, Wav.freq, 0.05);
   }
   SDL_FreeWAV(Buffer);
   return L;
