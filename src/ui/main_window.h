@@ -91,6 +91,8 @@ private:
   void SaveView();
   void PlaceView();
   void KeepOnScreen();
+  // Full screen: the picture in the middle of the window, black around it.
+  void CentrePicture();
   // Where the window stands when it is not full screen.
   QPoint WindowedPos() const;
 

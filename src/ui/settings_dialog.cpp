@@ -156,7 +156,11 @@ void TFrmSettings::RGTrashGeneratorAlgorythmClick() {
 }
 
 void TFrmSettings::SEStartLevelChange() {
-  Game.StartHardnessLevel = static_cast<std::uint32_t>(LevelValue());
+  // The field and its editor both report one typed digit: a recording keeps one change.
+  const auto Level = static_cast<std::uint32_t>(LevelValue());
+  if (Level == Game.StartHardnessLevel)
+    return;
+  Game.StartHardnessLevel = Level;
   Tell(TEventKind::StartLevel, LevelValue());
 }
 

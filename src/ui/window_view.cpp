@@ -13,6 +13,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 // Title bar and borders a window manager may add, before the window has been
 // shown and its real frame is known.
@@ -46,7 +48,7 @@ void TFrmMain::SaveView() {
 }
 
 void TFrmMain::SetZoom(int aZoom) {
-  WindowZoom = SteppedZoom(aZoom, 0);
+  WindowZoom = std::clamp(aZoom, MinZoom, MaxZoom);
   if (FullScreenOn)
     return;
   PlaceView();
@@ -94,6 +96,10 @@ void TFrmMain::PlaceView() {
   // take the screen ourselves, before asking, as a later move would undo the request.
   setGeometry(Area);
   setWindowState(windowState() | Qt::WindowFullScreen);
+  CentrePicture();
+}
+
+void TFrmMain::CentrePicture() {
   const TViewPoint At = Centred(SizeOf(size()), SizeOf(ImageScr->size()));
   ImageScr->move(At.X, At.Y);
 }
@@ -103,8 +109,7 @@ void TFrmMain::KeepOnScreen() {
   if (Screen == nullptr)
     return;
   const QRect Area = Screen->availableGeometry();
-  const QSize Frame = frameGeometry().size() - geometry().size() + size();
-  const TViewPoint At = KeptInside({x(), y()}, SizeOf(Frame), {Area.x(), Area.y()}, SizeOf(Area));
+  const TViewPoint At = KeptInside({x(), y()}, SizeOf(frameGeometry().size()), {Area.x(), Area.y()}, SizeOf(Area));
   move(At.X, At.Y);
 }
 
@@ -113,10 +118,8 @@ QPoint TFrmMain::WindowedPos() const { return FullScreenOn ? WindowedAt : pos();
 void TFrmMain::resizeEvent(QResizeEvent* Event) {
   QWidget::resizeEvent(Event);
   // A window manager may size the full screen itself, and later than asked.
-  if (FullScreenOn) {
-    const TViewPoint At = Centred(SizeOf(size()), SizeOf(ImageScr->size()));
-    ImageScr->move(At.X, At.Y);
-  }
+  if (FullScreenOn)
+    CentrePicture();
 }
 
 void TFrmMain::changeEvent(QEvent* Event) {
