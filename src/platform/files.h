@@ -47,3 +47,7 @@ std::string ProgramDir();
 // new files has the file rewritten in place, and then it is grown before it is
 // overwritten, so that a full disk cannot cut off its end.
 bool ReplaceFileContents(const std::string& Path, const std::string& Text);
+
+// Removes the new files that replacements of Path interrupted by a crash or a
+// kill left beside it. Only while no other replacement of Path can be under way.
+void RemoveStaleReplacements(const std::string& Path);

@@ -36,6 +36,10 @@ TAppFiles ProgramFiles() {
 
 void ReleaseProgram(std::unique_ptr<TFrmMain>& Main, std::unique_ptr<TDM>& DM,
                     std::unique_ptr<TFrmSettings>& Settings) {
+  // Another game ending at the same moment saves before or after this one, never between.
+  std::optional<TIniSaveLock> Saving;
+  if (Main->IniF)
+    Saving.emplace(*Main->IniF);
   Main->Settings = nullptr;
   Settings.reset();
   if (DM)
