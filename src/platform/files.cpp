@@ -167,11 +167,15 @@ std::string ChangeFileExt(const std::string& Path, const std::string& NewExt) {
   return Path.substr(0, Dot) + NewExt;
 }
 
+bool NameExists(const std::string& Path) {
+  std::error_code Error;
+  return fs::symlink_status(Path, Error).type() != fs::file_type::not_found && !Error;
+}
+
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt) {
   // Anything by that name counts, a folder or a broken link too: the player
   // is then told what is wrong with it, not that the other name is missing.
-  std::error_code Error;
-  if (fs::symlink_status(Path, Error).type() != fs::file_type::not_found && !Error)
+  if (NameExists(Path))
     return Path;
   return ChangeFileExt(Path, AlternativeExt);
 }

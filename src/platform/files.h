@@ -15,6 +15,9 @@ std::int64_t FileSize(const std::string& Path);
 // by NewExt, which includes its dot; a name without extension gets NewExt added.
 std::string ChangeFileExt(const std::string& Path, const std::string& NewExt);
 
+// Whether anything of that name exists: a file, a folder, a broken link.
+bool NameExists(const std::string& Path);
+
 // The name as given when anything of that name exists (also a folder or a
 // broken link, which the loader then refuses by this name), otherwise the
 // same path with the other extension: every data file of the game has a

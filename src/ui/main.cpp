@@ -25,7 +25,9 @@ int main(int argc, char** argv) {
   if (Replay.Refused())
     return 1;
   auto Main = std::make_unique<TFrmMain>(Replay.Files(ProgramFiles()));
-  auto DM = Replay.Verifying() ? nullptr : std::make_unique<TDM>(Main->IniF.get(), Main->AppPath + "/sounds/");
+  // Without its pictures there is nothing to play, and nothing to hear: one message is enough.
+  const bool Silent = Replay.Verifying() || !Main->Game;
+  auto DM = Silent ? nullptr : std::make_unique<TDM>(Main->IniF.get(), Main->AppPath + "/sounds/");
   Main->DM = DM.get();
   std::unique_ptr<TFrmSettings> Settings;
   if (Main->Game && !Replay.Replaying()) {

@@ -259,6 +259,18 @@ TEST_F(StartUpTest, AMissingPictureIsNamedAndTheProgramEnds) {
   }
 }
 
+TEST_F(StartUpTest, AGameWithoutItsDataNamesThePictureAndEveryFolderItLookedIn) {
+  std::filesystem::remove_all(Dir.Path() + "/sprites");
+  Messages.Shown.clear();
+  Start({Dir.Path(), "/nowhere/share/clankora"});
+  EXPECT_TRUE(Main->EndRequested());
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  const std::string& Text = Messages.Shown[0].Text;
+  for (const std::string& Named : {Dir.Path() + "/sprites/rock.png", Dir.Path() + "\r\n", std::string("/nowhere/share/clankora")})
+    EXPECT_NE(Text.find(Named), std::string::npos) << Named << " in " << Text;
+  End();
+}
+
 // Where the window opens with no position stored: the window system's choice.
 QPoint StartUpTest::PlacedByTheWindowSystem() {
   std::filesystem::remove(IniPath());
@@ -284,6 +296,8 @@ TEST_F(StartUpTest, AStoredPositionIsTakenAsItIsWhileTheTitleBarIsOnAScreen) {
       {Screen.right() + 1, 100, false},
       {100, Screen.top() - 200, false},
       {-5000, -5000, false},
+      {INT32_MAX, INT32_MAX, false}, // beyond any arithmetic of the window's place
+      {INT32_MIN, INT32_MIN, false},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(testing::Message() << C.Left << ", " << C.Top);
