@@ -91,6 +91,8 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
   AppPath = Files.Dir;
   IniF = std::make_unique<TIniFile>(Files.IniPath);
   // Without a stored position the window system places the window.
+  // Without a sound module (no pictures, nothing to play) the stored switch is saved back as it was.
+  SoundOnAtEnd = IniF->ReadBool(AppTitle, "SoundOn", true);
   StoredTop = StoredCoordinate(*IniF, "Top");
   StoredLeft = StoredCoordinate(*IniF, "Left");
 

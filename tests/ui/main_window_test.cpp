@@ -261,6 +261,7 @@ TEST_F(StartUpTest, AMissingPictureIsNamedAndTheProgramEnds) {
 
 TEST_F(StartUpTest, AGameWithoutItsDataNamesThePictureAndEveryFolderItLookedIn) {
   std::filesystem::remove_all(Dir.Path() + "/sprites");
+  WriteIni("SoundOn=0\n");
   Messages.Shown.clear();
   Start({Dir.Path(), "/nowhere/share/clankora"});
   EXPECT_TRUE(Main->EndRequested());
@@ -269,6 +270,7 @@ TEST_F(StartUpTest, AGameWithoutItsDataNamesThePictureAndEveryFolderItLookedIn) 
   for (const std::string& Named : {Dir.Path() + "/sprites/rock.png", Dir.Path() + "\r\n", std::string("/nowhere/share/clankora")})
     EXPECT_NE(Text.find(Named), std::string::npos) << Named << " in " << Text;
   End();
+  EXPECT_EQ(Stored("SoundOn", -1), 0) << "the player's sound switch was lost";
 }
 
 // Where the window opens with no position stored: the window system's choice.
