@@ -39,6 +39,7 @@ TGame::~TGame() = default;
 
 void TGame::Init(std::int32_t aStartHardnessLevel) {
   TickCount = 0;
+  StartPasses();
   Stopped = false;
   Lives = 3;
   StartHardnessLevel = static_cast<std::uint32_t>(aStartHardnessLevel);

@@ -9,6 +9,7 @@
 #include <cassert>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,6 +128,24 @@ public:
   // One game tick.
   void AITurn();
 
+  // Passes may skip the milliseconds in which nothing is due: each pass then
+  // first brings the timers of what rests to where a pass every millisecond
+  // would have left them (CatchUp), so the game decides exactly as if every
+  // millisecond had had its pass. Off, every pass is taken as it comes.
+  bool SkipsQuietMs = false;
+  // The loop starts running passes, or runs them again after a pause: the
+  // time since the last pass was paused, not skipped, and is not caught up.
+  // A new game starts its passes afresh too.
+  void StartPasses() { PassesRunning = false; }
+  // The next millisecond after the current tick's at which a pass can decide
+  // something (a fall, a frame, the truck, the robot sinking); none once the
+  // game is over. A key may decide something at any time.
+  std::optional<std::uint32_t> NextDecisionTime() const;
+  // Moves the timers of what rests on as passes in every millisecond after
+  // After, up to and including Through, would have: what decides is left for
+  // its own pass.
+  void CatchUp(std::uint32_t After, std::uint32_t Through);
+
   // Drawing into Scr.
   void Render();
   // Brings Scr to what Render would draw now, pixel for pixel, drawing only
@@ -173,6 +192,8 @@ private:
   bool IsRobotUpperCell(std::uint32_t X, std::uint32_t Y) const;
   void KeepRobotMark(TGGCell& C, std::uint32_t X, std::uint32_t Y);
   bool HoldsTool(const TGGCell& C) const;
+  bool FallStepDecides(const TGGCell& C, std::uint32_t X, std::uint32_t Y) const;
+  bool PassesRunning = false; // a pass has run since StartPasses
 
   // The truck.
   std::uint32_t FindColumnTop(std::uint32_t X) const;

@@ -18,6 +18,9 @@ void TGame::AITurn() {
     return;
   ++TickCount;
   CurrentTime = GetTickCount();
+  if (SkipsQuietMs && PassesRunning)
+    CatchUp(PreviousTime, CurrentTime - 1);
+  PassesRunning = true;
 
   // The robot hangs in the air for a while after a jump, then sinks a row at a time.
   if (Elapsed(Robot->LastJumpTime, Robot->LevitationDuration)) {

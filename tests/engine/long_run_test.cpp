@@ -12,34 +12,6 @@
 #include <sstream>
 
 namespace {
-// splitmix64: small, fast and the same everywhere, so a seed replays its run.
-class TSplitMix {
-public:
-  explicit TSplitMix(std::uint64_t Seed) : State(Seed) {}
-  std::uint64_t Next() {
-    std::uint64_t Z = (State += 0x9E3779B97F4A7C15ull);
-    Z = (Z ^ (Z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    Z = (Z ^ (Z >> 27)) * 0x94D049BB133111EBull;
-    return Z ^ (Z >> 31);
-  }
-  std::uint32_t Below(std::uint32_t N) { return static_cast<std::uint32_t>(Next() % N); }
-
-private:
-  std::uint64_t State;
-};
-
-// The game's draws, from a seeded generator.
-class TSeededRandom : public TRandomSource {
-public:
-  explicit TSeededRandom(std::uint64_t Seed) : Rng(Seed), Previous(SetRandomSource(this)) {}
-  ~TSeededRandom() override { SetRandomSource(Previous); }
-  std::uint32_t Draw(std::uint32_t N) override { return Rng.Below(N); }
-
-private:
-  TSplitMix Rng;
-  TRandomSource* Previous;
-};
-
 // Counts the cues instead of keeping them: a long run plays a great many.
 class TCueCounter : public TSoundCueSink {
 public:
