@@ -74,6 +74,14 @@ TEST(RecordingFile, GivesBackTheHeaderAndEveryEventInOrder) {
   }
 }
 
+// Another program that plays by the same rules made it: it is read all the same.
+TEST(RecordingFile, ReadsARecordingOfAnyProgramVersionWithTheSameRules) {
+  const TReplayHeader Other{RulesVersion, "0.7-beta", 3, 0, 77, true};
+  const TRecording R = DecodeRecording(Encode(Mixed, Other), Name);
+  EXPECT_EQ(R.Header, Other);
+  EXPECT_EQ(R.Events, WithEnd(Mixed));
+}
+
 TEST(RecordingFile, PacksALongGameInBlocksThatEachStayWithinTheLimit) {
   // More than 64 KiB of events: the writer starts new blocks by itself.
   std::vector<TReplayEvent> Events;

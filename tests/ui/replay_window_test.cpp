@@ -236,6 +236,27 @@ TEST_F(ReplayWindowTest, ACutRecordingReplaysTheGameUpToItsEnd) {
   }
 }
 
+TEST_F(ReplayWindowTest, ARecordingThatCannotBeWrittenIsToldOnceWithTheReasonAndPlayGoesOn) {
+  TManualClock Clock(1000);
+  TReplayRecorder Recorder;
+  Randomize();
+  Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
+  const std::string Path = Dir.Path() + "/gone/game.rec";
+  TTrace T;
+  {
+    TRecordingWatch Watch(*Main, Recorder);
+    Recorder.WriteTo(Path);
+    Main->show();
+    Post(vkSpace);
+    Run({{20, Key(vkLeft)}, {60, Key(vkEscape)}}, [&Clock] { Clock.Advance(40); }, T);
+  }
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  EXPECT_EQ(Messages.Shown[0].Text,
+            "Cannot write the recording \"" + Path + "\": No such file or directory. The game goes on without recording.");
+  EXPECT_GE(T.Yards.size(), 60u) << "the game went on";
+  End();
+}
+
 TEST_F(ReplayWindowTest, ThePlayersKeysDoNothingToAReplay) {
   std::vector<std::uint8_t> File;
   const TTrace Original = Record({{4, Key(vkLeft)}, {9, Key(vkUp)}, {40, Key(vkEscape)}}, File);
