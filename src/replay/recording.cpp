@@ -189,7 +189,7 @@ public:
     const std::uint64_t Tag = In.Varint();
     const auto Kind = static_cast<TEventKind>(Tag & ((1u << Bits) - 1));
     const std::uint64_t Payload = Tag >> Bits;
-    if (Kind > TEventKind::Sound || Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0) ||
+    if (Kind > LastEventKind || Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0) ||
         (Kind == TEventKind::End && Payload != 0))
       In.Fail("it is damaged");
     TReplayEvent E{Kind, Payload};

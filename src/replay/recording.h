@@ -19,6 +19,8 @@ enum class TEventKind : std::uint8_t {
   End,        // the program ended here
   Sound,      // the settings dialog switched the sound on (1) or off (0)
 };
+// A new kind goes after the last, which this names; the file has room for 16.
+inline constexpr TEventKind LastEventKind = TEventKind::Sound;
 
 // A change made in the settings dialog, kept as a signed number.
 inline bool IsSetting(TEventKind Kind) {
