@@ -3,9 +3,9 @@
 #include "assets/sound.h"
 #include "engine/game.h"
 #include "platform/message_box.h"
-#include "shared/app_title.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "shared/app_title.h"
 #include "ui/main_window.h"
 
 #include <QCoreApplication>
