@@ -12,8 +12,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include <sys/resource.h>
@@ -56,11 +54,7 @@ struct TPhases {
 double Percent(double Part, double Whole) { return Whole > 0 ? 100.0 * Part / Whole : 0.0; }
 } // namespace
 
-void MeasureWhenAsked(int argc, char** argv, TFrmMain& Main) {
-  int Seconds = 0;
-  for (int I = 1; I + 1 < argc; ++I)
-    if (std::strcmp(argv[I], "--measure") == 0)
-      Seconds = std::atoi(argv[I + 1]);
+void MeasureWhenAsked(int Seconds, TFrmMain& Main) {
   if (Seconds <= 0)
     return;
   QObject::connect(Main.ImageScr, &TImageScr::FirstPainted, &Main, [&Main, Seconds] {
