@@ -4,7 +4,9 @@
 # standard error with 2, and a recording onto the game's own files is refused.
 # There is no display (and no platform asked for): a window would end the
 # program with Qt's own failure instead. No settings file may appear.
-#   command_line_test.sh BUILD_DIR   (the folder holding clankora, sprites/ and sounds/)
+# The manual page and the README name every option that the help names.
+#   command_line_test.sh BUILD_DIR VERSION SOURCE_DIR
+#   (BUILD_DIR: the folder holding clankora, sprites/ and sounds/)
 set -euo pipefail
 
 build=$(cd "$1" && pwd)
@@ -34,6 +36,11 @@ for help in --help -h; do
     grep -q -- "$o\b" "$work/out" || fail "$help does not name $o"
   done
   [ ! -s "$work/err" ] || fail "$help wrote to standard error: $(cat "$work/err")"
+done
+# Every option the help lists, as the manual page (groff's "\-") and the README spell it.
+for o in $(grep -E '^ +-' "$work/out" | grep -oE -- '-{1,2}[a-zA-Z]+\b' | sort -u); do
+  grep -qF -- "$(echo "$o" | sed 's/-/\\-/g')" "$3/packaging/clankora.6.in" || fail "the manual page does not name $o"
+  grep -qF -- "\`$o" "$3/README.md" || fail "the README does not name $o"
 done
 for version in --version -V; do
   run 0 "$version"
