@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -48,21 +47,7 @@ void PrintOutcome(const TFrmMain& Main) {
 }
 } // namespace
 
-TReplayOptions ReadReplayOptions(int argc, char** argv) {
-  TReplayOptions O;
-  for (int I = 1; I < argc; ++I) {
-    const bool HasValue = I + 1 < argc;
-    if (std::strcmp(argv[I], "--record") == 0 && HasValue)
-      O.RecordPath = argv[++I];
-    else if (std::strcmp(argv[I], "--replay") == 0 && HasValue)
-      O.ReplayPath = argv[++I];
-    else if (std::strcmp(argv[I], "--verify") == 0)
-      O.Verify = true;
-  }
-  return O;
-}
-
-TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOptions(argc, argv)) {
+TReplaySession::TReplaySession(const TReplayOptions& Asked) : Options(Asked) {
   if (Verifying()) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ErrorSink = std::make_unique<TErrorStream>();
