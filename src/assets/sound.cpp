@@ -66,6 +66,7 @@ void TDM::DataModuleCreate(const TIniFile* IniF) {
   SndPlaced = LoadSample(SamplesDir + "placed01.wav");
   SndSpring = LoadSample(SamplesDir + "spring01.wav");
   SndMove = LoadSample(SamplesDir + "step01.wav");
+  ReportFailedSamples();
 }
 
 void TDM::DataModuleDestroy() { AudioFree(); }
@@ -78,9 +79,28 @@ bool TDM::UseSoundToSave() const {
   return UseSound;
 }
 
+namespace {
+std::string AudioErrorText(const std::string& Message, std::int32_t Code) {
+  return Message + "\r\n(Error code: " + std::to_string(Code) + ")";
+}
+} // namespace
+
 void TDM::ShowAudioError(const std::string& Message) {
-  const std::string Text = Message + "\r\n(Error code: " + std::to_string(AudioErrorGetCode()) + ")";
+  ShowMessage({"", AudioErrorText(Message, AudioErrorGetCode()), TMessageIcon::None, true});
+}
+
+void TDM::ReportFailedSamples() {
+  if (FailedSamples.empty())
+    return;
+  std::string Text = AudioErrorText("Error loading sample!", FailedSamples.front().Code);
+  // One missing sound is told as it always was; a folder of them in one message, not a box each.
+  if (FailedSamples.size() > 1) {
+    Text += "\r\n" + std::to_string(FailedSamples.size()) + " sounds were not loaded from \"" + SamplesDir + "\":";
+    for (const TFailedSample& Failed : FailedSamples)
+      Text += "\r\n" + Failed.File + " (Error code: " + std::to_string(Failed.Code) + ")";
+  }
   ShowMessage({"", Text, TMessageIcon::None, true});
+  FailedSamples.clear();
 }
 
 std::int32_t TDM::LoadSample(const std::string& Path) {
@@ -91,7 +111,7 @@ std::int32_t TDM::LoadSample(const std::string& Path) {
   const std::string File = ExistingOrAlternative(Path, ".snd");
   sams[samc] = AudioSampleLoad(File, PlaybacksPerSample);
   if (sams[samc] == 0) {
-    ShowAudioError("Error loading sample!");
+    FailedSamples.push_back({File.substr(SamplesDir.size()), AudioErrorGetCode()});
     return -1;
   }
   return samc++;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TIniFile;
 
@@ -54,6 +55,14 @@ private:
   void DataModuleDestroy();
   void ShowAudioError(const std::string& Message);
   std::int32_t LoadSample(const std::string& Path);
+  // Every sound that failed to load, told in one message.
+  void ReportFailedSamples();
+
+  struct TFailedSample {
+    std::string File;
+    std::int32_t Code = 0;
+  };
+  std::vector<TFailedSample> FailedSamples;
 
   static constexpr std::size_t SampleSlots = 128;
   std::array<std::uint32_t, SampleSlots> sams{}; // sample handles; 0 = empty slot

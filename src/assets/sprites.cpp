@@ -3,13 +3,18 @@
 #include "platform/app_paths.h"
 #include "platform/files.h"
 
+#include <cerrno>
+#include <cstring>
 #include <initializer_list>
 
 void TFigureSprites::AddSprite(const std::string& Path) {
   if (Count >= MaxSprites)
     throw EImageLoadError("Too many frames for one picture set at \"" + Path + "\"");
+  const std::string File = ExistingOrAlternative(Path, ".spr");
+  if (!NameExists(File))
+    throw EImageLoadError("Cannot find picture \"" + Path + "\" (nor \"" + File + "\"): " + std::strerror(ENOENT));
   TPngImage Image;
-  Image.LoadFromFile(ExistingOrAlternative(Path, ".spr"));
+  Image.LoadFromFile(File);
   Sprites[Count] = std::move(Image);
   ++Count;
 }

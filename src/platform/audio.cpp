@@ -8,13 +8,21 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
-// 16-bit stereo, mixed in blocks of 512 frames: about 12 ms at 44.1 kHz,
-// short enough that a sound follows its event at once.
+// 16-bit stereo, mixed in blocks of 1024 frames: about 23 ms at 44.1 kHz,
+// soon enough for a sound effect to follow its event, and half the wakeups
+// of the sound server and of our mixing thread that blocks of 512 cost.
 constexpr int OutputChannels = 2;
-constexpr int MixBlockFrames = 512;
+constexpr int MixBlockFrames = 1024;
+// Silent for this long, the output is closed, so that the sound server and
+// the machine can sleep while the game is quiet (paused, a menu, a still
+// yard); the next playback opens it again. Checked this often while open.
+constexpr std::uint32_t RestAfterMs = 1000;
+constexpr std::uint32_t RestCheckMs = 250;
 constexpr std::uint32_t MaxFrequency = 384000;
 constexpr std::uint32_t MaxPlaybacksPerSample = 64;
 
@@ -39,7 +47,15 @@ struct TChannel {
 };
 
 struct TDevice {
+  // The calls come from the game's thread, the rest check from SDL's timer thread.
+  std::mutex Lock;
   bool Initialised = false;
+  bool Open = false;       // the output is open (not resting)
+  bool CanRest = false;
+  std::uint32_t Frequency = 0;
+  std::uint64_t SilentSince = 0; // SDL's milliseconds
+  SDL_TimerID RestTimer = 0;
+  std::optional<std::uint32_t> RestOverride;
   std::int32_t LastError = aeOk;
   std::optional<std::uint32_t> VersionOverride;
   std::vector<TSample> Samples;
@@ -92,38 +108,119 @@ bool HasWavHeader(const std::vector<unsigned char>& Data) {
 }
 
 Uint8 ToByteLevel(float Gain) { return static_cast<Uint8>(std::lround(std::clamp(Gain, 0.0f, 1.0f) * 255.0f)); }
+
+Uint32 RestWhenSilent(Uint32 Interval, void*);
+
+// The disk driver writes its file anew at every opening, and nothing sleeps
+// behind it: it rests only when a test asks.
+bool OutputMayRest() {
+  if (Device.RestOverride)
+    return true;
+  const char* Driver = SDL_GetCurrentAudioDriver();
+  return Driver == nullptr || std::strcmp(Driver, "disk") != 0;
+}
+
+bool OpenOutput() {
+  if (Mix_OpenAudioDevice(static_cast<int>(Device.Frequency), AUDIO_S16SYS, OutputChannels, MixBlockFrames, nullptr,
+                          0) != 0)
+    return false;
+  // Channels come with the samples, a fixed number for each.
+  const int Channels = static_cast<int>(Device.Channels.size());
+  if (Mix_AllocateChannels(Channels) != Channels) {
+    Mix_CloseAudio();
+    return false;
+  }
+  Device.Open = true;
+  Device.SilentSince = SDL_GetTicks64();
+  if (Device.CanRest && Device.RestTimer == 0)
+    Device.RestTimer = SDL_AddTimer(RestCheckMs, RestWhenSilent, nullptr);
+  return true;
+}
+
+// Only while nothing plays and no playback is handed out: closing forgets the
+// mixer's channels, which the next opening makes again.
+void CloseOutput() {
+  Mix_HaltChannel(-1);
+  Mix_AllocateChannels(0);
+  Mix_CloseAudio();
+  Device.Open = false;
+}
+
+bool Sounding() {
+  if (Mix_Playing(-1) > 0)
+    return true;
+  return std::any_of(Device.Channels.begin(), Device.Channels.end(), [](const TChannel& C) { return C.Reserved; });
+}
+
+// On SDL's timer thread.
+Uint32 RestWhenSilent(Uint32 Interval, void*) {
+  const std::lock_guard Hold(Device.Lock);
+  if (!Device.Initialised || !Device.Open) {
+    Device.RestTimer = 0;
+    return 0;
+  }
+  const std::uint64_t Now = SDL_GetTicks64();
+  if (Sounding())
+    Device.SilentSince = Now;
+  if (Now - Device.SilentSince < Device.RestOverride.value_or(RestAfterMs))
+    return Interval;
+  CloseOutput();
+  Device.RestTimer = 0;
+  return 0;
+}
+
+// The output for a new playback, opened again when it rests.
+bool Awake() { return Device.Open || OpenOutput(); }
 } // namespace
 
+void SetAudioRestOverride(std::optional<std::uint32_t> Ms) {
+  const std::lock_guard Hold(Device.Lock);
+  Device.RestOverride = Ms;
+}
+
+bool AudioOutputOpen() {
+  const std::lock_guard Hold(Device.Lock);
+  return Device.Open;
+}
+
 std::uint32_t AudioGetVersion() {
+  const std::lock_guard Hold(Device.Lock);
   Succeed();
   return Device.VersionOverride.value_or(AudioLayerVersion);
 }
 
-void SetAudioVersionOverride(std::optional<std::uint32_t> Version) { Device.VersionOverride = Version; }
+void SetAudioVersionOverride(std::optional<std::uint32_t> Version) {
+  const std::lock_guard Hold(Device.Lock);
+  Device.VersionOverride = Version;
+}
 
 bool AudioInit(std::int32_t DeviceNumber, std::uint32_t Frequency) {
+  const std::lock_guard Hold(Device.Lock);
   if (Device.Initialised)
     return Fail(aeAlreadyInitialised);
   if (DeviceNumber != AudioDefaultDevice || Frequency == 0 || Frequency > MaxFrequency)
     return Fail(aeBadDevice);
   // Otherwise SDL takes over Ctrl-C and termination, and the game would ignore them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER) != 0)
     return Fail(aeNoDriver);
-  if (Mix_OpenAudioDevice(static_cast<int>(Frequency), AUDIO_S16SYS, OutputChannels, MixBlockFrames, nullptr, 0) !=
-      0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  Device.Frequency = Frequency;
+  Device.CanRest = OutputMayRest();
+  if (!OpenOutput()) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
     return Fail(aeNoDevice);
   }
-  // Channels come with the samples, a fixed number for each.
-  Mix_AllocateChannels(0);
   Device.Initialised = true;
   return Succeed();
 }
 
-std::int32_t AudioErrorGetCode() { return Device.LastError; }
+std::int32_t AudioErrorGetCode() {
+  const std::lock_guard Hold(Device.Lock);
+  return Device.LastError;
+}
 
 std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlaybacks) {
+  const std::lock_guard Hold(Device.Lock);
   if (!Device.Initialised)
     return FailHandle(aeNotInitialised);
   if (MaxPlaybacks < 1 || MaxPlaybacks > MaxPlaybacksPerSample)
@@ -142,6 +239,9 @@ std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlayback
   const std::size_t First = Device.Channels.size();
   if (First + MaxPlaybacks > MaxChannels)
     return FailHandle(aeNoChannel);
+  // The mixer converts a sample to the output's format as it loads it.
+  if (!Awake())
+    return FailHandle(aeNoDevice);
   SDL_RWops* Stream = SDL_RWFromConstMem(Data.data(), static_cast<int>(Data.size()));
   if (Stream == nullptr)
     return FailHandle(aeMixerFailed);
@@ -166,11 +266,14 @@ std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlayback
 }
 
 std::uint32_t AudioSampleGetChannel(std::uint32_t SampleHandle) {
+  const std::lock_guard Hold(Device.Lock);
   if (!Device.Initialised)
     return FailHandle(aeNotInitialised);
   const TSample* Sample = FindSample(SampleHandle);
   if (Sample == nullptr)
     return FailHandle(aeBadHandle);
+  if (!Awake())
+    return FailHandle(aeNoDevice);
 
   // The sample's channels: idle first, otherwise the one started longest ago.
   // Our own start order decides, since the mixer's clock cannot tell apart
@@ -203,6 +306,7 @@ std::uint32_t AudioSampleGetChannel(std::uint32_t SampleHandle) {
 }
 
 bool AudioChannelSetAttribute(std::uint32_t Handle, TAudioAttribute Attribute, float Value) {
+  const std::lock_guard Hold(Device.Lock);
   if (!Device.Initialised)
     return Fail(aeNotInitialised);
   const int Channel = ChannelOf(Handle);
@@ -210,6 +314,9 @@ bool AudioChannelSetAttribute(std::uint32_t Handle, TAudioAttribute Attribute, f
     return Fail(aeBadHandle);
   if (std::isnan(Value))
     return Fail(aeBadValue);
+  // A playback handed out is never rested away; one long finished has nothing to set.
+  if (!Device.Open)
+    return Succeed();
   if (Attribute == TAudioAttribute::Volume) {
     Mix_Volume(Channel, static_cast<int>(std::lround(std::clamp(Value, 0.0f, 1.0f) * MIX_MAX_VOLUME)));
     return Succeed();
@@ -221,11 +328,14 @@ bool AudioChannelSetAttribute(std::uint32_t Handle, TAudioAttribute Attribute, f
 }
 
 bool AudioChannelPlay(std::uint32_t Handle) {
+  const std::lock_guard Hold(Device.Lock);
   if (!Device.Initialised)
     return Fail(aeNotInitialised);
   const int Index = ChannelOf(Handle);
   if (Index < 0)
     return Fail(aeBadHandle);
+  if (!Awake())
+    return Fail(aeNoDevice);
   TChannel& Channel = Device.Channels[Index];
   // Starting a playback that runs already changes nothing, like pressing play twice.
   if (!Channel.Reserved && Mix_Playing(Index) != 0)
@@ -238,18 +348,26 @@ bool AudioChannelPlay(std::uint32_t Handle) {
 }
 
 bool AudioFree() {
-  if (!Device.Initialised)
-    return Fail(aeNotInitialised);
-  Mix_HaltChannel(-1);
-  Mix_AllocateChannels(0);
-  for (const TSample& Sample : Device.Samples)
-    Mix_FreeChunk(Sample.Chunk);
-  Device.Samples.clear();
-  Device.Channels.clear();
-  Mix_CloseAudio();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  Device.Initialised = false;
-  return Succeed();
+  SDL_TimerID RestTimer = 0;
+  {
+    const std::lock_guard Hold(Device.Lock);
+    if (!Device.Initialised)
+      return Fail(aeNotInitialised);
+    if (Device.Open)
+      CloseOutput();
+    for (const TSample& Sample : Device.Samples)
+      Mix_FreeChunk(Sample.Chunk);
+    Device.Samples.clear();
+    Device.Channels.clear();
+    RestTimer = std::exchange(Device.RestTimer, 0);
+    Device.Initialised = false;
+    Succeed();
+  }
+  // Outside the lock: the timer thread may be waiting for it, and ending the
+  // timers waits for that thread.
+  SDL_RemoveTimer(RestTimer);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
+  return true;
 }
 
 TAudioGains AudioPanGains(float Pan) {

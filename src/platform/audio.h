@@ -72,6 +72,14 @@ bool AudioChannelPlay(std::uint32_t Channel);
 // Stops every playback, releases every sample and closes the output.
 bool AudioFree();
 
+// Whether the output is open. After about a second with nothing playing it
+// rests (is closed, so that the sound server can sleep), and the next
+// playback handed out opens it again before it starts. SDL's "disk" driver
+// never rests.
+bool AudioOutputOpen();
+// For tests: rest after Ms of silence, on every driver; nullopt ends it.
+void SetAudioRestOverride(std::optional<std::uint32_t> Ms);
+
 // The pan law: the level of each speaker, 0 to 1, for a pan from -1 to +1.
 struct TAudioGains {
   float Left, Right;

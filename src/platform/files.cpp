@@ -92,6 +92,14 @@ mode_t NewFileMode() {
   return 0666 & ~Mask;
 }
 
+// The new file of a replacement is named after the file, with six characters of its own.
+constexpr const char* ReplacementSuffix = ".tmp-XXXXXX";
+
+std::string FolderOf(const std::string& Target) {
+  const fs::path Parent = fs::path(Target).parent_path();
+  return Parent.empty() ? "." : Parent.string();
+}
+
 void SyncFolder(const std::string& Folder) {
   TFd Dir(open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (Dir.Get() >= 0)
@@ -160,11 +168,15 @@ std::string ChangeFileExt(const std::string& Path, const std::string& NewExt) {
   return Path.substr(0, Dot) + NewExt;
 }
 
+bool NameExists(const std::string& Path) {
+  std::error_code Error;
+  return fs::symlink_status(Path, Error).type() != fs::file_type::not_found && !Error;
+}
+
 std::string ExistingOrAlternative(const std::string& Path, const std::string& AlternativeExt) {
   // Anything by that name counts, a folder or a broken link too: the player
   // is then told what is wrong with it, not that the other name is missing.
-  std::error_code Error;
-  if (fs::symlink_status(Path, Error).type() != fs::file_type::not_found && !Error)
+  if (NameExists(Path))
     return Path;
   return ChangeFileExt(Path, AlternativeExt);
 }
@@ -195,8 +207,8 @@ bool ReplaceFileContents(const std::string& Path, const std::string& Text) {
   if (Exists && (!S_ISREG(Old.st_mode) || access(Target.c_str(), W_OK) != 0))
     return false;
 
-  const std::string Folder = fs::path(Target).parent_path().empty() ? "." : fs::path(Target).parent_path().string();
-  std::string Temp = Target + ".tmp-XXXXXX";
+  const std::string Folder = FolderOf(Target);
+  std::string Temp = Target + ReplacementSuffix;
   TFd File(mkostemp(Temp.data(), O_CLOEXEC));
   if (File.Get() < 0) {
     const bool FolderRefuses = errno == EACCES || errno == EPERM;
@@ -214,6 +226,20 @@ bool ReplaceFileContents(const std::string& Path, const std::string& Text) {
   }
   unlink(Temp.c_str());
   return false;
+}
+
+void RemoveStaleReplacements(const std::string& Path) {
+  const std::optional<std::string> Target = LinkTarget(Path);
+  if (!Target)
+    return;
+  const std::string Prefix = fs::path(*Target).filename().string() + ".tmp-";
+  std::error_code Error;
+  for (fs::directory_iterator It(FolderOf(*Target), Error), End; !Error && It != End; It.increment(Error)) {
+    const std::string Name = It->path().filename().string();
+    std::error_code Ignored;
+    if (Name.size() == Prefix.size() + 6 && Name.starts_with(Prefix) && It->is_regular_file(Ignored))
+      fs::remove(It->path(), Ignored);
+  }
 }
 
 TAppendFile::~TAppendFile() { Close(); }

@@ -15,6 +15,9 @@ std::int64_t FileSize(const std::string& Path);
 // by NewExt, which includes its dot; a name without extension gets NewExt added.
 std::string ChangeFileExt(const std::string& Path, const std::string& NewExt);
 
+// Whether anything of that name exists: a file, a folder, a broken link.
+bool NameExists(const std::string& Path);
+
 // The name as given when anything of that name exists (also a folder or a
 // broken link, which the loader then refuses by this name), otherwise the
 // same path with the other extension: every data file of the game has a
@@ -47,6 +50,10 @@ std::string ProgramDir();
 // new files has the file rewritten in place, and then it is grown before it is
 // overwritten, so that a full disk cannot cut off its end.
 bool ReplaceFileContents(const std::string& Path, const std::string& Text);
+
+// Removes the new files that replacements of Path interrupted by a crash or a
+// kill left beside it. Only while no other replacement of Path can be under way.
+void RemoveStaleReplacements(const std::string& Path);
 
 // A file written from its start and then only ever appended to, each piece
 // flushed to disk before the next is written: whatever ends the program

@@ -2,11 +2,19 @@
 
 #include "platform/files.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <thread>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -56,19 +64,19 @@ struct TLines {
 
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
-enum class TRead { Done, NoFile, Unreadable };
+enum class TRead { Done, NoFile, Unreadable, TooLarge };
 
 // The file's lines. A name that holds no regular file reads as no file; a
 // regular file that cannot be read is told apart, since writing over it would
 // replace the player's settings with defaults.
 TRead ReadLines(const std::string& Path, TLines& Result) {
   std::vector<unsigned char> Bytes;
-  switch (ReadRegularFile(Path, UINTMAX_MAX, Bytes).Kind) {
+  switch (ReadRegularFile(Path, IniFileMaxBytes, Bytes).Kind) {
   case TFileRead::Ok: break;
   case TFileRead::Missing:
   case TFileRead::Folder:
   case TFileRead::NotRegular: return TRead::NoFile;
-  case TFileRead::TooLarge:
+  case TFileRead::TooLarge: return TRead::TooLarge;
   case TFileRead::Unreadable: return TRead::Unreadable;
   }
   const std::string_view Text(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
@@ -89,6 +97,13 @@ TRead ReadLines(const std::string& Path, TLines& Result) {
   }
   return TRead::Done;
 }
+// Notes a file that must not be written over; true when this one is such a file.
+bool Refuses(TRead Read, bool& Unreadable, bool& TooLarge) {
+  TooLarge = TooLarge || Read == TRead::TooLarge;
+  Unreadable = Unreadable || TooLarge || Read == TRead::Unreadable;
+  return Unreadable;
+}
+
 // Index of the value's line of Key in Section, and of the section's last line.
 struct TPlace {
   std::optional<std::size_t> SectionLine;
@@ -150,14 +165,20 @@ bool ParseIniInteger(const std::string& Raw, std::int32_t& Value) {
 
 TIniFile::TIniFile(std::string aFileName) : Path(std::move(aFileName)) {
   TLines File;
-  Unreadable = ReadLines(Path, File) == TRead::Unreadable;
+  Refuses(ReadLines(Path, File), Unreadable, TooLarge);
+}
+
+void TIniFile::ReportFailure(const std::string& Why) {
+  // The player hears of it once; the values are not saved in any case.
+  if (std::exchange(FailureReported, true))
+    return;
+  throw EIniWriteError("Unable to write to " + Path + Why);
 }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Key,
                                  const std::string& Default) const {
   TLines File;
-  if (ReadLines(Path, File) == TRead::Unreadable)
-    Unreadable = true;
+  Refuses(ReadLines(Path, File), Unreadable, TooLarge);
   const TPlace Place = Find(File.Lines, Section, Key);
   if (!Place.KeyLine)
     return Default;
@@ -175,14 +196,13 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
+  const TIniSaveLock Lock(*this);
   TLines File;
-  if (ReadLines(Path, File) == TRead::Unreadable)
-    Unreadable = true;
-  if (Unreadable) {
-    // The player hears of it once; the values are not saved in any case.
-    if (std::exchange(UnreadableReported, true))
-      return;
-    throw EIniWriteError("Unable to write to " + Path);
+  if (Refuses(ReadLines(Path, File), Unreadable, TooLarge)) {
+    ReportFailure(TooLarge ? ": it is larger than " + std::to_string(IniFileMaxBytes >> 20) +
+                                 " MB, so it was not read as settings and is left as it is"
+                           : "");
+    return;
   }
   std::vector<std::string>& Lines = File.Lines;
   const TPlace Place = Find(Lines, Section, Key);
@@ -205,8 +225,10 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Key, c
     if (I + 1 < Lines.size() || File.FinalNewline || !Place.KeyLine)
       Text += '\n';
   }
+  // Under the lock no other game is halfway through a save: what a killed one left is stale.
+  RemoveStaleReplacements(Path);
   if (!ReplaceFileContents(Path, Text))
-    throw EIniWriteError("Unable to write to " + Path);
+    ReportFailure("");
 }
 
 void TIniFile::WriteInteger(const std::string& Section, const std::string& Key, std::int32_t Value) {
@@ -215,4 +237,60 @@ void TIniFile::WriteInteger(const std::string& Section, const std::string& Key, 
 
 void TIniFile::WriteBool(const std::string& Section, const std::string& Key, bool Value) {
   WriteString(Section, Key, Value ? "1" : "0");
+}
+
+namespace {
+// The settings folders this program holds locked, and how many holders each has.
+struct THeldFolder {
+  int Fd = -1;
+  int Holders = 0;
+  pid_t Owner = 0; // a child made by fork holds nothing of its parent's
+};
+std::map<std::string, THeldFolder>& HeldFolders() {
+  static std::map<std::string, THeldFolder> Held;
+  return Held;
+}
+
+constexpr auto LockPatience = std::chrono::seconds(3);
+
+// The folder's lock, or -1 when it cannot be had in time (or at all: a folder
+// that cannot be opened has nothing to save into either).
+int LockFolder(const std::string& Folder) {
+  const int Fd = open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (Fd < 0)
+    return -1;
+  const auto GiveUp = std::chrono::steady_clock::now() + LockPatience;
+  while (flock(Fd, LOCK_EX | LOCK_NB) != 0) {
+    if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= GiveUp) {
+      close(Fd);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return Fd;
+}
+
+std::string FolderOfFile(const std::string& Path) {
+  const auto Slash = Path.find_last_of('/');
+  if (Slash == std::string::npos)
+    return ".";
+  return Slash == 0 ? "/" : Path.substr(0, Slash);
+}
+} // namespace
+
+TIniSaveLock::TIniSaveLock(const TIniFile& Ini) : Folder(FolderOfFile(Ini.FileName())) {
+  THeldFolder& Held = HeldFolders()[Folder];
+  if (Held.Owner != getpid())
+    Held = {-1, 0, getpid()};
+  if (Held.Holders++ == 0)
+    Held.Fd = LockFolder(Folder);
+}
+
+TIniSaveLock::~TIniSaveLock() {
+  THeldFolder& Held = HeldFolders()[Folder];
+  if (--Held.Holders > 0)
+    return;
+  if (Held.Fd >= 0)
+    close(Held.Fd); // closing lets the lock go
+  HeldFolders().erase(Folder);
 }

@@ -23,19 +23,46 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 constexpr std::int32_t StartScreenSize = 24257;
 constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
+
+// A game installed without its data finds no folder of pictures at all: the
+// player is told every place it looked in.
+std::string WhereLookedFor(const TAppFiles& Files) {
+  if (Files.Searched.empty() || NameExists(Files.Dir + "/sprites"))
+    return {};
+  std::string Text = "\r\nNo folder \"sprites\" was found in any of:";
+  for (const std::string& Dir : Files.Searched)
+    Text += "\r\n" + Dir;
+  return Text;
+}
+
+// A position far beyond any screen is no position: kept within this, the
+// window's arithmetic cannot overflow.
+constexpr std::int32_t FarthestPlace = 1 << 20;
+std::optional<int> StoredCoordinate(const TIniFile& Ini, const char* Key) {
+  std::int32_t Value = 0;
+  if (!ParseIniInteger(Ini.ReadString(AppTitle, Key, {}), Value))
+    return std::nullopt;
+  return std::clamp(Value, -FarthestPlace, FarthestPlace);
+}
 } // namespace
 
 TAppFiles ProgramFiles() {
   const TAppEnvironment Env = CurrentAppEnvironment();
-  return {FindDataDir(Env), SettingsPath(Env)};
+  return {FindDataDir(Env), SettingsPath(Env), DataDirCandidates(Env)};
 }
 
 void ReleaseProgram(std::unique_ptr<TFrmMain>& Main, std::unique_ptr<TDM>& DM,
                     std::unique_ptr<TFrmSettings>& Settings) {
+  // Another game ending at the same moment saves before or after this one, never between.
+  std::optional<TIniSaveLock> Saving;
+  if (Main->IniF)
+    Saving.emplace(*Main->IniF);
   Main->Settings = nullptr;
   Settings.reset();
   if (DM)
@@ -64,17 +91,16 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
   AppPath = Files.Dir;
   IniF = std::make_unique<TIniFile>(Files.IniPath);
   // Without a stored position the window system places the window.
-  std::int32_t Top = 0, Left = 0;
-  if (ParseIniInteger(IniF->ReadString(AppTitle, "Top", {}), Top))
-    StoredTop = Top;
-  if (ParseIniInteger(IniF->ReadString(AppTitle, "Left", {}), Left))
-    StoredLeft = Left;
+  // Without a sound module (no pictures, nothing to play) the stored switch is saved back as it was.
+  SoundOnAtEnd = IniF->ReadBool(AppTitle, "SoundOn", true);
+  StoredTop = StoredCoordinate(*IniF, "Top");
+  StoredLeft = StoredCoordinate(*IniF, "Left");
 
   try {
     Game = std::make_unique<TGame>(AppPath + "/sprites/");
   } catch (const EImageLoadError& Error) {
     // Without its pictures the game cannot be played: say which one, then end.
-    ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
+    ShowMessage({AppTitle, Error.what() + WhereLookedFor(Files), TMessageIcon::Error, false});
     EndRequest = true;
     return;
   }

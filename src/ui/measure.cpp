@@ -12,8 +12,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include <sys/resource.h>
@@ -26,41 +24,63 @@ double MsSince(TClock::time_point T) {
   return std::chrono::duration<double, std::milli>(TClock::now() - T).count();
 }
 
-// Processor time the whole program has used so far, user and system, in seconds.
-double CpuSeconds() {
+// What the whole program (every thread) has used so far: processor time, user
+// and system, in seconds, and the times a thread was put to sleep or taken off
+// the processor. A sleeping thread woken again is a wakeup of the machine,
+// which costs a laptop's battery as much as the processor time.
+struct TUse {
+  double Cpu = 0;
+  double Voluntary = 0, Involuntary = 0; // context switches
+  TUse operator-(const TUse& Earlier) const {
+    return {Cpu - Earlier.Cpu, Voluntary - Earlier.Voluntary, Involuntary - Earlier.Involuntary};
+  }
+  TUse& operator+=(const TUse& More) {
+    Cpu += More.Cpu;
+    Voluntary += More.Voluntary;
+    Involuntary += More.Involuntary;
+    return *this;
+  }
+};
+
+TUse UseSoFar() {
   rusage Usage{};
   getrusage(RUSAGE_SELF, &Usage);
   const auto Seconds = [](const timeval& T) { return static_cast<double>(T.tv_sec) + T.tv_usec / 1e6; };
-  return Seconds(Usage.ru_utime) + Seconds(Usage.ru_stime);
+  return {Seconds(Usage.ru_utime) + Seconds(Usage.ru_stime), static_cast<double>(Usage.ru_nvcsw),
+          static_cast<double>(Usage.ru_nivcsw)};
 }
 
-// Processor time and wall time, told apart by whether the game was playing
-// or showing its win or lose screen; sampled often enough to tell them apart.
+// What the program used, and the wall time, told apart by whether the game
+// was playing or showing its win or lose screen; sampled often enough to tell
+// them apart, and seldom enough to add few wakeups of its own.
+constexpr int SampleMs = 500;
 struct TPhases {
-  double PlayCpu = 0, PlayWall = 0, StopCpu = 0, StopWall = 0;
-  double LastCpu = 0;
+  TUse Play, Stop;
+  double PlayWall = 0, StopWall = 0;
+  TUse Last;
   TClock::time_point LastWall;
   void Start() {
-    LastCpu = CpuSeconds();
+    Last = UseSoFar();
     LastWall = TClock::now();
   }
   void Sample(bool Stopped) {
-    const double Cpu = CpuSeconds();
-    const double Wall = MsSince(LastWall) / 1000.0;
-    (Stopped ? StopCpu : PlayCpu) += Cpu - LastCpu;
-    (Stopped ? StopWall : PlayWall) += Wall;
+    const TUse Now = UseSoFar();
+    (Stopped ? Stop : Play) += Now - Last;
+    (Stopped ? StopWall : PlayWall) += MsSince(LastWall) / 1000.0;
     Start();
   }
 };
 
 double Percent(double Part, double Whole) { return Whole > 0 ? 100.0 * Part / Whole : 0.0; }
+
+void PrintUse(const char* When, const TUse& Use, double Wall) {
+  std::printf("cpu: %.1f %% of one core %s (%.1f s)\n", Percent(Use.Cpu, Wall), When, Wall);
+  std::printf("wakeups: %.0f per second %s (%.0f voluntary, %.0f involuntary context switches, all threads)\n",
+              (Use.Voluntary + Use.Involuntary) / Wall, When, Use.Voluntary / Wall, Use.Involuntary / Wall);
+}
 } // namespace
 
-void MeasureWhenAsked(int argc, char** argv, TFrmMain& Main) {
-  int Seconds = 0;
-  for (int I = 1; I + 1 < argc; ++I)
-    if (std::strcmp(argv[I], "--measure") == 0)
-      Seconds = std::atoi(argv[I + 1]);
+void MeasureWhenAsked(int Seconds, TFrmMain& Main) {
   if (Seconds <= 0)
     return;
   QObject::connect(Main.ImageScr, &TImageScr::FirstPainted, &Main, [&Main, Seconds] {
@@ -72,7 +92,7 @@ void MeasureWhenAsked(int argc, char** argv, TFrmMain& Main) {
     Phases->Start();
     auto* Sampler = new QTimer(&Main);
     QObject::connect(Sampler, &QTimer::timeout, &Main, [&Main, Phases] { Phases->Sample(Main.Game->Stopped); });
-    Sampler->start(100);
+    Sampler->start(SampleMs);
     QTimer::singleShot(Seconds * 1000, &Main, [&Main, Start, Before, Phases, Sampler] {
       Phases->Sample(Main.Game->Stopped);
       Sampler->stop();
@@ -85,11 +105,10 @@ void MeasureWhenAsked(int argc, char** argv, TFrmMain& Main) {
                   Percent(static_cast<double>(After.MsVisited - Before->MsVisited),
                           static_cast<double>(After.MsPlayed - Before->MsPlayed)));
       std::printf("main loop: %.0f changed pictures per second\n", PerSecond(After.Pictures - Before->Pictures));
-      std::printf("cpu: %.1f %% of one core while playing (%.1f s)\n", Percent(Phases->PlayCpu, Phases->PlayWall),
-                  Phases->PlayWall);
+      if (Phases->PlayWall > 0)
+        PrintUse("while playing", Phases->Play, Phases->PlayWall);
       if (Phases->StopWall > 0)
-        std::printf("cpu: %.1f %% of one core on the win or lose screen (%.1f s)\n",
-                    Percent(Phases->StopCpu, Phases->StopWall), Phases->StopWall);
+        PrintUse("on the win or lose screen", Phases->Stop, Phases->StopWall);
       std::fflush(stdout);
       Main.close();
     });

@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -56,21 +55,7 @@ void QuietWindowSystem(QtMsgType Type, const QMessageLogContext&, const QString&
 }
 } // namespace
 
-TReplayOptions ReadReplayOptions(int argc, char** argv) {
-  TReplayOptions O;
-  for (int I = 1; I < argc; ++I) {
-    const bool HasValue = I + 1 < argc;
-    if (std::strcmp(argv[I], "--record") == 0 && HasValue)
-      O.RecordPath = argv[++I];
-    else if (std::strcmp(argv[I], "--replay") == 0 && HasValue)
-      O.ReplayPath = argv[++I];
-    else if (std::strcmp(argv[I], "--verify") == 0)
-      O.Verify = true;
-  }
-  return O;
-}
-
-TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOptions(argc, argv)) {
+TReplaySession::TReplaySession(const TReplayOptions& Asked) : Options(Asked) {
   if (Verifying()) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(QuietWindowSystem);
@@ -95,7 +80,7 @@ TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOption
   }
   if (Options.RecordPath.empty())
     return;
-  // A recording that could not be written at the end would lose the whole game: try now.
+  // A recording that could not be written would lose the whole game: try now.
   if (!MayRecordTo(Options.RecordPath)) {
     LoadFault = "Cannot record to \"" + Options.RecordPath + "\": the file cannot be written.";
     return;

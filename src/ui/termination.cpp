@@ -2,7 +2,9 @@
 
 #include "platform/message_box.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QWidget>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -14,6 +16,29 @@
 
 namespace {
 int SignalPipe[2] = {-1, -1};
+
+// With the display gone no message box can be shown; the terminal may still listen.
+class TStderrMessages : public TMessageSink {
+public:
+  TStderrMessages() : Previous(SetMessageSink(this)) {}
+  ~TStderrMessages() override { SetMessageSink(Previous); }
+  TStderrMessages(const TStderrMessages&) = delete;
+  TStderrMessages& operator=(const TStderrMessages&) = delete;
+  void Show(const TMessage& Message) override { std::fprintf(stderr, "%s\n", Message.Text.c_str()); }
+
+private:
+  TMessageSink* Previous;
+};
+
+// Ending by a signal (a logout, a kill): nobody may be there to click a
+// message away, so from now on every message goes to the terminal, and a box
+// already waiting is closed.
+void StopWaitingForThePlayer() {
+  static const auto* Quiet = new TStderrMessages(); // to the process's end, like the ending itself
+  (void)Quiet;
+  if (QWidget* Box = QApplication::activeModalWidget())
+    Box->close();
+}
 
 extern "C" void OnTerminationSignal(int) {
   const char Byte = 1;
@@ -29,6 +54,7 @@ void CloseOnTerminationSignals(std::function<void()> OnSignal) {
   QObject::connect(Notifier, &QSocketNotifier::activated, Notifier, [OnSignal = std::move(OnSignal)] {
     char Byte = 0;
     [[maybe_unused]] const auto Read = ::read(SignalPipe[1], &Byte, 1);
+    StopWaitingForThePlayer();
     OnSignal();
   });
   struct sigaction Action {};
@@ -46,19 +72,6 @@ std::function<void()>& SuddenExitHandler() {
   static auto* Handler = new std::function<void()>();
   return *Handler;
 }
-
-// With the display gone no message box can be shown; the terminal may still listen.
-class TStderrMessages : public TMessageSink {
-public:
-  TStderrMessages() : Previous(SetMessageSink(this)) {}
-  ~TStderrMessages() override { SetMessageSink(Previous); }
-  TStderrMessages(const TStderrMessages&) = delete;
-  TStderrMessages& operator=(const TStderrMessages&) = delete;
-  void Show(const TMessage& Message) override { std::fprintf(stderr, "%s\n", Message.Text.c_str()); }
-
-private:
-  TMessageSink* Previous;
-};
 
 extern "C" void OnSuddenExit() {
   std::function<void()> Handler = std::exchange(SuddenExitHandler(), nullptr);

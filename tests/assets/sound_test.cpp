@@ -220,6 +220,21 @@ TEST_F(SoundTest, AMissingExplosionSoundIsReportedAndTheOthersMoveUp) {
   EXPECT_TRUE(LevelIs(Hear(TSoundCue::Move, 10).Level, {StepLevel, StepLevel}));
 }
 
+TEST_F(SoundTest, AFolderWithoutItsSoundsIsReportedInOneMessageNamingEach) {
+  std::filesystem::remove_all(Sounds);
+  std::filesystem::create_directory(Sounds);
+  TDM DM(nullptr, Sounds);
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  const std::string& Text = Messages.Shown[0].Text;
+  EXPECT_EQ(Text.rfind(AudioErrorText("Error loading sample!", aeFileNotFound), 0), 0u) << Text;
+  EXPECT_NE(Text.find("9 sounds were not loaded from \"" + Sounds + "\""), std::string::npos) << Text;
+  for (const char* Name : {"boom01.snd", "fart01.snd", "getbomb01.snd", "glassbreak01.snd", "ouch01.snd",
+                           "pick01.snd", "placed01.snd", "spring01.snd", "step01.snd"})
+    EXPECT_NE(Text.find(Name), std::string::npos) << Name;
+  EXPECT_EQ(DM.SndBoom, -1);
+  EXPECT_EQ(DM.SndMove, -1);
+}
+
 TEST_F(SoundTest, AFileThatIsNoWavIsReportedWithItsOwnCode) {
   std::ofstream(Sounds + "pick01.wav") << "not a sound at all";
   TDM DM(nullptr, Sounds);

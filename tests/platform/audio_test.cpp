@@ -8,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace {
 // The layer on SDL's silent "dummy" driver, with one steady sample file.
@@ -173,4 +174,46 @@ TEST_F(AudioTest, BadHandlesAndValuesAreRefused) {
   ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
   EXPECT_EQ(AudioSampleGetChannel(Sample), 0u);
   EXPECT_EQ(AudioErrorGetCode(), aeBadHandle);
+}
+
+TEST_F(AudioTest, TheOutputRestsAfterASilenceAndWakesForTheNextPlayback) {
+  SetAudioRestOverride(100);
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Sample = AudioSampleLoad(Wav, 3);
+  ASSERT_NE(Sample, 0u);
+  EXPECT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(3))) << "never rested";
+
+  const std::uint32_t Channel = AudioSampleGetChannel(Sample);
+  ASSERT_NE(Channel, 0u) << AudioErrorGetCode();
+  EXPECT_TRUE(AudioOutputOpen());
+  EXPECT_TRUE(AudioChannelSetAttribute(Channel, TAudioAttribute::Pan, -1.0f));
+  ASSERT_TRUE(AudioChannelPlay(Channel));
+  // The tone lasts a second: while it plays the output stays open.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_TRUE(AudioOutputOpen());
+  EXPECT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(3))) << "never rested after the tone";
+  SetAudioRestOverride(std::nullopt);
+}
+
+TEST(AudioRestTest, AToneAfterARestIsHeardWholeAndAtOnce) {
+  TTempDir Dir;
+  const std::string Wav = Dir.Path() + "/tone.wav";
+  WriteSteadyWav(Wav, 1000, 100);
+  TDiskOutput Output(Dir.Path() + "/out.raw");
+  SetAudioRestOverride(100);
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Sample = AudioSampleLoad(Wav, 3);
+  ASSERT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(3)));
+
+  const std::uint32_t Channel = AudioSampleGetChannel(Sample);
+  ASSERT_TRUE(AudioChannelSetAttribute(Channel, TAudioAttribute::Pan, 1.0f));
+  ASSERT_TRUE(AudioChannelPlay(Channel));
+  ASSERT_TRUE(Output.WaitForSounds(1));
+  const TSoundHeard Heard = Output.FinishedSounds()[0];
+  // The disk driver writes its file anew when the output opens again: the tone starts within its first block.
+  EXPECT_LE(Heard.First, 1024u);
+  EXPECT_EQ(Heard.Count, 4410u);
+  EXPECT_EQ(Heard.Level, (TStereo{0, 1000}));
+  SetAudioRestOverride(std::nullopt);
+  AudioFree();
 }

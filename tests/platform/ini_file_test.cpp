@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -33,6 +35,22 @@ std::string WriteIsRefused(TIniFile& Ini, const std::string& Path) {
       return std::string("wrong message: ") + Error.what();
   }
   return {};
+}
+
+// Empty when of a whole save (four keys) only the first write is refused, with
+// the game's message naming Path; otherwise what went wrong.
+std::string ASaveIsRefusedOnce(TIniFile& Ini, const std::string& Path) {
+  int Thrown = 0;
+  for (const char* Key : {"TrashGeneratorAlgorythmIndex", "StartLevel", "Top", "SoundOn"}) {
+    try {
+      Ini.WriteInteger(Section, Key, 1);
+    } catch (const EIniWriteError& Error) {
+      if (std::string(Error.what()) != "Unable to write to " + Path)
+        return std::string("wrong message: ") + Error.what();
+      ++Thrown;
+    }
+  }
+  return Thrown == 1 ? "" : std::to_string(Thrown) + " refusals reported";
 }
 
 std::string ReadAll(const std::string& Path) {
@@ -267,17 +285,7 @@ TEST(IniFile, AFileThatCannotBeReadGivesDefaultsIsNeverWrittenAndIsReportedOnce)
     TIniFile Ini(Path);
     if (Ini.ReadInteger(Section, "StartLevel", 5) != 5)
       return "not the default";
-    int Thrown = 0;
-    for (const char* Key : {"TrashGeneratorAlgorythmIndex", "StartLevel", "Top", "SoundOn"}) {
-      try {
-        Ini.WriteInteger(Section, Key, 1);
-      } catch (const EIniWriteError& Error) {
-        if (std::string(Error.what()) != "Unable to write to " + Path)
-          return std::string("wrong message: ") + Error.what();
-        ++Thrown;
-      }
-    }
-    return Thrown == 1 ? "" : std::to_string(Thrown) + " refusals reported";
+    return ASaveIsRefusedOnce(Ini, Path);
   });
   EXPECT_EQ(Verdict, "");
   chmod(Path.c_str(), 0644);
@@ -322,4 +330,101 @@ TEST(IniFile, AFullDiskLeavesTheOldFileWhole) {
                             << " bytes left of " << Old.size() << ", ending \"" << Now.substr(Now.size() - std::min<std::size_t>(Now.size(), 30)) << '"';
     EXPECT_EQ(Names(Folder), (std::set<std::string>{"clankora.ini", "filler"}));
   }
+}
+
+TEST(IniFile, AFileLargerThanAnySettingsIsReadAsDefaultsAndLeftAsItIs) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "/clankora.ini";
+  std::ofstream(Path) << "[Tinvell: 01h]\nStartLevel=3\n";
+  ASSERT_EQ(truncate(Path.c_str(), 100 << 20), 0); // 100 MB, mostly a hole
+  TIniFile Ini(Path);
+  EXPECT_EQ(Ini.ReadInteger(Section, "StartLevel", 5), 5);
+  try {
+    Ini.WriteInteger(Section, "Top", 1);
+    ADD_FAILURE() << "the write went through";
+  } catch (const EIniWriteError& Error) {
+    EXPECT_EQ(std::string(Error.what()), "Unable to write to " + Path +
+                                             ": it is larger than 1 MB, so it was not read as settings and is left as it is");
+  }
+  EXPECT_NO_THROW(Ini.WriteInteger(Section, "Left", 1)) << "reported once";
+  EXPECT_EQ(fs::file_size(Path), 100u << 20);
+  EXPECT_EQ(ReadAll(Path).substr(0, 26), "[Tinvell: 01h]\nStartLevel=");
+}
+
+TEST(IniFile, AFileThatCannotBeWrittenIsReportedOnceARun) {
+  TTempDir Dir;
+  const std::string Folder = SharedFolder(Dir);
+  const std::string Path = Folder + "/clankora.ini";
+  std::ofstream(Path) << "[Tinvell: 01h]\nStartLevel=3\n";
+  chmod(Path.c_str(), 0444);
+  const std::string Verdict = AsOrdinaryUser([&Path]() -> std::string {
+    TIniFile Ini(Path);
+    if (Ini.ReadInteger(Section, "StartLevel", 5) != 3)
+      return "the settings were not read";
+    return ASaveIsRefusedOnce(Ini, Path);
+  });
+  EXPECT_EQ(Verdict, "");
+  EXPECT_EQ(ReadAll(Path), "[Tinvell: 01h]\nStartLevel=3\n");
+}
+
+TEST(IniFile, ASaveClearsWhatKilledSavesLeftAndNothingElse) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "/clankora.ini";
+  for (const char* Name : {"clankora.ini.tmp-a1B2c3", "clankora.ini.tmp-zzzzzz", "clankora.ini.tmp-long123",
+                           "other.ini.tmp-a1B2c3", "clankora.ini.bak"})
+    std::ofstream(Dir.Path() + "/" + Name) << "x";
+  TIniFile Ini(Path);
+  Ini.WriteInteger(Section, "Top", 7);
+  EXPECT_EQ(Names(Dir.Path()), (std::set<std::string>{"clankora.ini", "clankora.ini.tmp-long123",
+                                                       "other.ini.tmp-a1B2c3", "clankora.ini.bak"}));
+  EXPECT_EQ(Ini.ReadInteger(Section, "Top", 0), 7);
+}
+
+TEST(IniFile, GamesSavingAtOnceKeepEachOthersKeys) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "/clankora.ini";
+  constexpr int KeysEach = 60;
+  std::vector<pid_t> Games;
+  for (const char* Prefix : {"A", "B", "C"}) {
+    const pid_t Pid = fork();
+    ASSERT_GE(Pid, 0);
+    if (Pid == 0) {
+      TIniFile Ini(Path);
+      for (int I = 0; I < KeysEach; ++I)
+        Ini.WriteInteger(Section, Prefix + std::to_string(I), I);
+      _exit(0);
+    }
+    Games.push_back(Pid);
+  }
+  for (const pid_t Pid : Games) {
+    int Status = 0;
+    ASSERT_EQ(waitpid(Pid, &Status, 0), Pid);
+    ASSERT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) == 0);
+  }
+  const TIniFile Ini(Path);
+  for (const char* Prefix : {"A", "B", "C"})
+    for (int I = 0; I < KeysEach; ++I)
+      EXPECT_EQ(Ini.ReadInteger(Section, Prefix + std::to_string(I), -1), I) << Prefix << I;
+}
+
+TEST(IniFile, AHeldSaveKeepsAnotherGameWaitingUntilItEnds) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "/clankora.ini";
+  TIniFile Ini(Path);
+  std::optional<TIniSaveLock> Save(std::in_place, Ini);
+  Ini.WriteInteger(Section, "Top", 1);
+  const pid_t Other = fork();
+  ASSERT_GE(Other, 0);
+  if (Other == 0) {
+    TIniFile Theirs(Path);
+    Theirs.WriteInteger(Section, "Top", 2);
+    _exit(0);
+  }
+  // While the save is held the other game's write waits, so the file keeps this game's value.
+  usleep(300 * 1000);
+  EXPECT_EQ(Ini.ReadInteger(Section, "Top", 0), 1);
+  Save.reset();
+  int Status = 0;
+  ASSERT_EQ(waitpid(Other, &Status, 0), Other);
+  EXPECT_EQ(Ini.ReadInteger(Section, "Top", 0), 2);
 }

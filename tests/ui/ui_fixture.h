@@ -35,8 +35,9 @@ protected:
   TProgramTest() { WriteGameFolder(Dir.Path()); }
   ~TProgramTest() override { End(); }
 
-  void Start() {
-    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
+  // Searched: the folders the program says it looked in for its pictures.
+  void Start(std::vector<std::string> Searched = {}) {
+    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath(), std::move(Searched)});
     if (!Main->Game)
       return;
     DM = std::make_unique<TDM>(Main->IniF.get(), Dir.Path() + "/sounds/");
