@@ -79,6 +79,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
+  Game->Animation = IniF->ReadBool(AppTitle, "Animation", true);
   LoadView();
   TakeStoredPlace();
   Game->Init(FirstLevel);
@@ -118,6 +119,8 @@ void TFrmMain::FormDestroy() {
     }
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
     SaveView();
+    if (Game)
+      IniF->WriteBool(AppTitle, "Animation", Game->Animation);
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
