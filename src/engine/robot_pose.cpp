@@ -10,7 +10,7 @@ void TRobotPose::Reset() {
 void TRobotPose::Start(TMotion aMotion, std::uint32_t Now, std::uint32_t Length) {
   Motion = aMotion;
   Since = Now;
-  Until = Length;
+  Lasts = Length;
 }
 
 void TRobotPose::Stepped(int aSide, bool Moved, std::uint32_t Now) {
@@ -24,8 +24,8 @@ void TRobotPose::Stepped(int aSide, bool Moved, std::uint32_t Now) {
   // A step that comes while the walk to the same side still shows goes on
   // with the legs where they are, so a held key walks smoothly.
   const std::uint32_t Shown = Now - Since;
-  if (Motion == TMotion::Walk && Side == aSide && Shown < Until) {
-    Until = Shown + Cycle;
+  if (Motion == TMotion::Walk && Side == aSide && Shown < Lasts) {
+    Lasts = Shown + Cycle;
     return;
   }
   Side = aSide;
@@ -49,7 +49,7 @@ const TPngImage* TRobotPose::Frame(const TSpritesContainer& SC, std::uint32_t No
   // before the move: it shows the motion's start.
   const auto Signed = static_cast<std::int32_t>(Now - Since);
   const std::uint32_t Shown = Signed < 0 ? 0 : static_cast<std::uint32_t>(Signed);
-  if (Shown >= Until)
+  if (Shown >= Lasts)
     return nullptr;
   const bool Left = Side < 0;
   switch (Motion) {

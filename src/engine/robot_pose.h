@@ -37,8 +37,8 @@ private:
   void Start(TMotion aMotion, std::uint32_t Now, std::uint32_t Length);
 
   TMotion Motion = TMotion::Still;
-  int Side = 1;                 // the side of the walk or turn shown
-  int Facing = 1;               // the side the robot last walked to
-  std::uint32_t Since = 0;      // when the motion shown began
-  std::uint32_t Until = 0;      // how long after Since it ends
+  int Side = 1;            // the side of the walk, turn or jump shown
+  int Facing = 1;          // the side the robot last walked to
+  std::uint32_t Since = 0; // when the motion shown began
+  std::uint32_t Lasts = 0; // how long it shows, from Since
 };
