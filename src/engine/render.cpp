@@ -30,15 +30,23 @@ void TGame::Render() {
   const TGameGrid& G = *GameGrid;
   for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
     for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
-      const TGGCell& C = G.Cells(X, Y);
-      if (C.SpritesSet == nullptr)
-        continue;
-      // A frame number left over from an effect may lie beyond a new set: nothing to draw.
-      if (const TPngImage* Frame = C.SpritesSet->Sprite(C.SpriteIndex))
+      if (const TPngImage* Frame = CellFrame(X, Y))
         Scr->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
     }
   }
   DrawStatusStr();
+}
+
+const TPngImage* TGame::CellFrame(std::uint32_t X, std::uint32_t Y) const {
+  const TGGCell& C = GameGrid->Cells(X, Y);
+  if (C.SpritesSet == nullptr)
+    return nullptr;
+  // The robot's upper cell shows the robot walking or jumping, when it does.
+  if (Animation && C.SpritesSet == &SpritesContainer->Robot && X == Robot->X && Y == Robot->Y)
+    if (const TPngImage* Posed = Robot->Pose.Frame(*SpritesContainer, CurrentTime))
+      return Posed;
+  // A frame number left over from an effect may lie beyond a new set: nothing to draw.
+  return C.SpritesSet->Sprite(C.SpriteIndex);
 }
 
 void TGame::DrawStatusStr() {

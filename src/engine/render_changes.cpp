@@ -13,12 +13,8 @@ constexpr std::size_t CellCount = TKeptPicture::CellCount;
 
 std::size_t Index(std::uint32_t X, std::uint32_t Y) { return (Y - 1) * TGameGrid::MaxCols + (X - 1); }
 
-const TPngImage* FrameOf(const TGGCell& C) {
-  if (C.SpritesSet == nullptr)
-    return nullptr;
-  const TPngImage* Frame = C.SpritesSet->Sprite(C.SpriteIndex);
-  return Frame != nullptr && !Frame->Empty() ? Frame : nullptr;
-}
+// A frame that draws nothing counts as none.
+const TPngImage* Drawn(const TPngImage* Frame) { return Frame != nullptr && !Frame->Empty() ? Frame : nullptr; }
 
 std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 
@@ -162,7 +158,7 @@ const std::vector<TPictureRect>& TGame::RenderChanges() {
     for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
       for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
         const std::size_t I = Index(X, Y);
-        const TPngImage* Frame = FrameOf(G.Cells(X, Y));
+        const TPngImage* Frame = Drawn(CellFrame(X, Y));
         if (Frame == K.Frames[I])
           continue;
         Marks.Mark(K.Feet[I]);
@@ -226,7 +222,7 @@ void TGame::RedrawYard() {
   for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
     for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
       const TGGCell& C = G.Cells(X, Y);
-      const TPngImage* Frame = FrameOf(C);
+      const TPngImage* Frame = Drawn(CellFrame(X, Y));
       if (C.Holded && C.TicksToSprite == 0 && FitsCell(G, Frame))
         Rocks[Index(X, Y)] = Frame;
     }

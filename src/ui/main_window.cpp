@@ -105,6 +105,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
+  Game->Animation = IniF->ReadBool(AppTitle, "Animation", true);
   LoadView();
   TakeStoredPlace();
   Game->Init(FirstLevel);
@@ -144,6 +145,8 @@ void TFrmMain::FormDestroy() {
     }
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
     SaveView();
+    if (Game)
+      IniF->WriteBool(AppTitle, "Animation", Game->Animation);
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }

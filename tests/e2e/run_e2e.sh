@@ -327,13 +327,13 @@ sleep 0.3
 [ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
 key F11
 
-step "Escape in full screen: Zoom and FullScreen are kept after the other settings"
+step "Escape in full screen: Zoom and FullScreen are kept after the other settings, then Animation"
 key Escape
 wait_exit 10 || fail "the program did not end on Escape"
 ini="$zoomed/clankora.ini"
 grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" || { cat "$ini"; fail "Zoom and FullScreen were not saved"; }
-[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 2 | tr '\n' ' ')" = "Zoom FullScreen " ] ||
-  { cat "$ini"; fail "Zoom and FullScreen are not written after the other keys"; }
+[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 3 | tr '\n' ' ')" = "Zoom FullScreen Animation " ] ||
+  { cat "$ini"; fail "Zoom, FullScreen and Animation are not written after the other keys"; }
 
 step "measuring at 2x in full screen and in a window"
 for mode in 1 0; do

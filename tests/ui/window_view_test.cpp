@@ -190,11 +190,11 @@ TEST_F(WindowViewTest, F11FillsTheScreenWithTheLargestPictureCentredAndBack) {
   EXPECT_EQ(Main->pos(), Before);
 }
 
-TEST_F(WindowViewTest, ZoomAndFullScreenAreWrittenAfterThePartsKeys) {
+TEST_F(WindowViewTest, ZoomFullScreenAndAnimationAreWrittenAfterThePartsKeys) {
   Open();
   End();
   EXPECT_EQ(StoredKeys(), (std::vector<std::string>{"TrashGeneratorAlgorythmIndex", "StartLevel", "Top", "Left",
-                                                    "SoundOn", "Zoom", "FullScreen"}));
+                                                    "SoundOn", "Zoom", "FullScreen", "Animation"}));
 }
 
 TEST_F(WindowViewTest, ZoomAndFullScreenAreKeptForTheNextStart) {
