@@ -267,6 +267,8 @@ expect_identical() {
 
 zoomed="$work/zoomed"
 install_game "$zoomed"
+# Full screen at whole factors only, as it was before it fitted the screen's shape.
+printf '[Tinvell: 01h]\nFullScreenFit=0\n' > "$zoomed/clankora.ini"
 start_game "$zoomed"
 win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open on the large screen"; }
 sleep 0.5
@@ -299,13 +301,14 @@ sleep 0.3
 [ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
 key F11
 
-step "Escape in full screen: Zoom and FullScreen are kept after the other settings"
-key Escape
-wait_exit 10 || fail "the program did not end on Escape"
+step "ending in full screen: Zoom, FullScreen and FullScreenFit are kept after the other settings"
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the program did not end on SIGTERM"
 ini="$zoomed/clankora.ini"
-grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" || { cat "$ini"; fail "Zoom and FullScreen were not saved"; }
-[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 2 | tr '\n' ' ')" = "Zoom FullScreen " ] ||
-  { cat "$ini"; fail "Zoom and FullScreen are not written after the other keys"; }
+grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" && grep -qx 'FullScreenFit=0' "$ini" ||
+  { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit were not saved"; }
+[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 3 | tr '\n' ' ')" = "Zoom FullScreen FullScreenFit " ] ||
+  { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit are not written after the other keys"; }
 
 step "measuring at 2x in full screen and in a window"
 for mode in 1 0; do
