@@ -301,14 +301,15 @@ sleep 0.3
 [ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
 key F11
 
-step "ending in full screen: Zoom, FullScreen and FullScreenFit are kept after the other settings"
+step "ending in full screen: Zoom and FullScreen are kept after the other settings, FullScreenFit as it was"
 kill -TERM "$game_pid"
 wait_exit 10 || fail "the program did not end on SIGTERM"
 ini="$zoomed/clankora.ini"
 grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" && grep -qx 'FullScreenFit=0' "$ini" ||
   { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit were not saved"; }
-[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 3 | tr '\n' ' ')" = "Zoom FullScreen FullScreenFit " ] ||
-  { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit are not written after the other keys"; }
+# FullScreenFit stood first in the file before the start: it keeps its line.
+[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 2 | tr '\n' ' ')" = "Zoom FullScreen " ] ||
+  { cat "$ini"; fail "Zoom and FullScreen are not written after the other keys"; }
 
 step "measuring at 2x in full screen and in a window"
 for mode in 1 0; do
