@@ -190,6 +190,9 @@ private:
   // Drawing only what changed (render_changes.cpp).
   std::unique_ptr<TKeptPicture> Kept;
   bool KeepsYard();
+  // The two parts of the status line: lives and bombs at the left, the level at the right.
+  void DrawStatusCounts();
+  void DrawStatusLevel();
   void RedrawYard();
   void RedrawRect(const TPictureRect& Rect);
   bool StaticLayerFits(const TPictureRect& Rect) const;

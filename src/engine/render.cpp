@@ -50,6 +50,11 @@ const TPngImage* TGame::CellFrame(std::uint32_t X, std::uint32_t Y) const {
 }
 
 void TGame::DrawStatusStr() {
+  DrawStatusCounts();
+  DrawStatusLevel();
+}
+
+void TGame::DrawStatusCounts() {
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
   Scr->SetFontBold(true);
@@ -65,6 +70,13 @@ void TGame::DrawStatusStr() {
   };
   Icon(SpritesContainer->Robot, 10, Lives);
   Icon(SpritesContainer->Barrel, ToInt(3 * GameGrid->CellWidth + 10), Robot->BombCount);
+}
+
+void TGame::DrawStatusLevel() {
+  // In the face of the counts, which are drawn first; the level at the right end, as far in from the edge as the lives are.
+  MessageStr = "Level " + std::to_string(HardnessLevel);
+  Scr->OutlinedTextOut(ToInt(GameGrid->ColsCount * GameGrid->CellWidth) - 10 - Scr->TextWidth(MessageStr), 10,
+                       MessageStr, TextOutline);
 }
 
 void TGame::DrawPaused() {

@@ -143,16 +143,21 @@ const std::vector<TPictureRect>& TGame::RenderChanges() {
   } else {
     const TGameGrid& G = *GameGrid;
     TCellMarks Marks(G);
-    TDrawRecord Status;
     // A whole Render clears the brush before any text.
     Scr->SetBrushClear();
-    Scr->StartRecording(Status, false);
-    DrawStatusStr();
+    // Each part on its own: a new bomb count leaves the level's end of the line alone.
+    std::array<TDrawRecord, 2> Status;
+    Scr->StartRecording(Status[0], false);
+    DrawStatusCounts();
+    Scr->StartRecording(Status[1], false);
+    DrawStatusLevel();
     Scr->StopRecording();
-    if (!(Status == K.Status)) {
-      Marks.Mark(K.Status.Bounds);
-      Marks.Mark(Status.Bounds);
-      K.Status = Status;
+    for (std::size_t I = 0; I < Status.size(); ++I) {
+      if (Status[I] == K.Status[I])
+        continue;
+      Marks.Mark(K.Status[I].Bounds);
+      Marks.Mark(Status[I].Bounds);
+      K.Status[I] = Status[I];
     }
     bool FramesChanged = false;
     for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
@@ -341,7 +346,7 @@ void TGame::RedrawRect(const TPictureRect& Rect) {
     if (!K.Over[I] && !(WithRocks && Frame == K.StaticFrames[I]))
       Scr->Draw(K.Feet[I].X, K.Feet[I].Y, *Frame);
   }
-  if (K.Status.Bounds.Intersects(Rect))
+  if (std::any_of(K.Status.begin(), K.Status.end(), [&Rect](const TDrawRecord& R) { return R.Bounds.Intersects(Rect); }))
     DrawStatusStr();
   if (Clipped)
     Scr->ClearClip();

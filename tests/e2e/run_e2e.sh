@@ -295,6 +295,8 @@ expect_identical() {
 
 zoomed="$work/zoomed"
 install_game "$zoomed"
+# Full screen at whole factors only, as it was before it fitted the screen's shape.
+printf '[Tinvell: 01h]\nFullScreenFit=0\n' > "$zoomed/clankora.ini"
 start_game "$zoomed"
 win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open on the large screen"; }
 sleep 0.5
@@ -327,11 +329,13 @@ sleep 0.3
 [ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
 key F11
 
-step "Escape in full screen: Zoom and FullScreen are kept after the other settings, then Animation"
-key Escape
-wait_exit 10 || fail "the program did not end on Escape"
+step "ending in full screen: Zoom and FullScreen are kept after the other settings, FullScreenFit as it was, then Animation"
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the program did not end on SIGTERM"
 ini="$zoomed/clankora.ini"
-grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" || { cat "$ini"; fail "Zoom and FullScreen were not saved"; }
+grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" && grep -qx 'FullScreenFit=0' "$ini" ||
+  { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit were not saved"; }
+# FullScreenFit stood first in the file before the start: it keeps its line.
 [ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 3 | tr '\n' ' ')" = "Zoom FullScreen Animation " ] ||
   { cat "$ini"; fail "Zoom, FullScreen and Animation are not written after the other keys"; }
 
