@@ -51,7 +51,7 @@ struct TKeptPicture {
   std::array<const TPngImage*, CellCount> Frames{}; // the frame each cell shows
   std::array<TPictureRect, CellCount> Feet{};        // where each of those frames lies
   std::vector<std::size_t> Oversize;                 // cells whose frame reaches beyond the cell
-  TDrawRecord Status;                                // the status line as drawn
+  std::array<TDrawRecord, 2> Status;                 // the status line's two parts as drawn
 
   // Drawing only changes needs a background that hides the picture before it.
   bool Checked = false, BackCovers = false;

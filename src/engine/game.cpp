@@ -70,6 +70,7 @@ void TGame::Init(std::int32_t aStartHardnessLevel) {
   }
 
   Robot->MoveTo(G.ColsCount / 2, G.RowsCount - 2, true);
+  Robot->Pose.Reset();
   Robot->BombCount = 0;
   Robot->Luck = 50;
 

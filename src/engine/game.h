@@ -109,6 +109,8 @@ public:
   std::uint32_t TopGarbageLine = 5;
   std::int32_t TrashGeneratorAlgorythmIndex = 1;
   std::unique_ptr<TRobot> Robot;
+  // The robot walks and jumps on screen; off, it is drawn still. Only the picture changes.
+  bool Animation = true;
 
   static constexpr std::uint32_t WonLives = 65535;
 
@@ -203,10 +205,15 @@ private:
   void DropTrash();
 
   void DrawFullScreen(const TFigureSprites& Set);
+  // The frame cell (X, Y) shows now; nullptr for none.
+  const TPngImage* CellFrame(std::uint32_t X, std::uint32_t Y) const;
 
   // Drawing only what changed (render_changes.cpp).
   std::unique_ptr<TKeptPicture> Kept;
   bool KeepsYard();
+  // The two parts of the status line: lives and bombs at the left, the level at the right.
+  void DrawStatusCounts();
+  void DrawStatusLevel();
   void RedrawYard();
   void RedrawRect(const TPictureRect& Rect);
   bool StaticLayerFits(const TPictureRect& Rect) const;

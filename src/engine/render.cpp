@@ -30,18 +30,31 @@ void TGame::Render() {
   const TGameGrid& G = *GameGrid;
   for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
     for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
-      const TGGCell& C = G.Cells(X, Y);
-      if (C.SpritesSet == nullptr)
-        continue;
-      // A frame number left over from an effect may lie beyond a new set: nothing to draw.
-      if (const TPngImage* Frame = C.SpritesSet->Sprite(C.SpriteIndex))
+      if (const TPngImage* Frame = CellFrame(X, Y))
         Scr->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
     }
   }
   DrawStatusStr();
 }
 
+const TPngImage* TGame::CellFrame(std::uint32_t X, std::uint32_t Y) const {
+  const TGGCell& C = GameGrid->Cells(X, Y);
+  if (C.SpritesSet == nullptr)
+    return nullptr;
+  // The robot's upper cell shows the robot walking or jumping, when it does.
+  if (Animation && C.SpritesSet == &SpritesContainer->Robot && X == Robot->X && Y == Robot->Y)
+    if (const TPngImage* Posed = Robot->Pose.Frame(*SpritesContainer, CurrentTime))
+      return Posed;
+  // A frame number left over from an effect may lie beyond a new set: nothing to draw.
+  return C.SpritesSet->Sprite(C.SpriteIndex);
+}
+
 void TGame::DrawStatusStr() {
+  DrawStatusCounts();
+  DrawStatusLevel();
+}
+
+void TGame::DrawStatusCounts() {
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
   Scr->SetFontBold(true);
@@ -57,6 +70,13 @@ void TGame::DrawStatusStr() {
   };
   Icon(SpritesContainer->Robot, 10, Lives);
   Icon(SpritesContainer->Barrel, ToInt(3 * GameGrid->CellWidth + 10), Robot->BombCount);
+}
+
+void TGame::DrawStatusLevel() {
+  // In the face of the counts, which are drawn first; the level at the right end, as far in from the edge as the lives are.
+  MessageStr = "Level " + std::to_string(HardnessLevel);
+  Scr->OutlinedTextOut(ToInt(GameGrid->ColsCount * GameGrid->CellWidth) - 10 - Scr->TextWidth(MessageStr), 10,
+                       MessageStr, TextOutline);
 }
 
 void TGame::DrawPaused() {

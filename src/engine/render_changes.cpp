@@ -13,12 +13,8 @@ constexpr std::size_t CellCount = TKeptPicture::CellCount;
 
 std::size_t Index(std::uint32_t X, std::uint32_t Y) { return (Y - 1) * TGameGrid::MaxCols + (X - 1); }
 
-const TPngImage* FrameOf(const TGGCell& C) {
-  if (C.SpritesSet == nullptr)
-    return nullptr;
-  const TPngImage* Frame = C.SpritesSet->Sprite(C.SpriteIndex);
-  return Frame != nullptr && !Frame->Empty() ? Frame : nullptr;
-}
+// A frame that draws nothing counts as none.
+const TPngImage* Drawn(const TPngImage* Frame) { return Frame != nullptr && !Frame->Empty() ? Frame : nullptr; }
 
 std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 
@@ -147,22 +143,27 @@ const std::vector<TPictureRect>& TGame::RenderChanges() {
   } else {
     const TGameGrid& G = *GameGrid;
     TCellMarks Marks(G);
-    TDrawRecord Status;
     // A whole Render clears the brush before any text.
     Scr->SetBrushClear();
-    Scr->StartRecording(Status, false);
-    DrawStatusStr();
+    // Each part on its own: a new bomb count leaves the level's end of the line alone.
+    std::array<TDrawRecord, 2> Status;
+    Scr->StartRecording(Status[0], false);
+    DrawStatusCounts();
+    Scr->StartRecording(Status[1], false);
+    DrawStatusLevel();
     Scr->StopRecording();
-    if (!(Status == K.Status)) {
-      Marks.Mark(K.Status.Bounds);
-      Marks.Mark(Status.Bounds);
-      K.Status = Status;
+    for (std::size_t I = 0; I < Status.size(); ++I) {
+      if (Status[I] == K.Status[I])
+        continue;
+      Marks.Mark(K.Status[I].Bounds);
+      Marks.Mark(Status[I].Bounds);
+      K.Status[I] = Status[I];
     }
     bool FramesChanged = false;
     for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
       for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
         const std::size_t I = Index(X, Y);
-        const TPngImage* Frame = FrameOf(G.Cells(X, Y));
+        const TPngImage* Frame = Drawn(CellFrame(X, Y));
         if (Frame == K.Frames[I])
           continue;
         Marks.Mark(K.Feet[I]);
@@ -226,7 +227,7 @@ void TGame::RedrawYard() {
   for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
     for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
       const TGGCell& C = G.Cells(X, Y);
-      const TPngImage* Frame = FrameOf(C);
+      const TPngImage* Frame = Drawn(CellFrame(X, Y));
       if (C.Holded && C.TicksToSprite == 0 && FitsCell(G, Frame))
         Rocks[Index(X, Y)] = Frame;
     }
@@ -345,7 +346,7 @@ void TGame::RedrawRect(const TPictureRect& Rect) {
     if (!K.Over[I] && !(WithRocks && Frame == K.StaticFrames[I]))
       Scr->Draw(K.Feet[I].X, K.Feet[I].Y, *Frame);
   }
-  if (K.Status.Bounds.Intersects(Rect))
+  if (std::any_of(K.Status.begin(), K.Status.end(), [&Rect](const TDrawRecord& R) { return R.Bounds.Intersects(Rect); }))
     DrawStatusStr();
   if (Clipped)
     Scr->ClearClip();

@@ -63,35 +63,38 @@ bool TRobot::MoveTo(std::uint32_t newX, std::uint32_t newY, bool SkipSDPLChangin
   return Moved;
 }
 
-void TRobot::MoveLeft() {
-  if (SameDirectionPathLength >= 1) {
-    MoveDown(false);
-    MoveDown(false);
-  }
-  PlayMoveSound(static_cast<std::int32_t>(X) - 1);
-  MoveTo(X - 1, Y, false);
-}
+void TRobot::MoveLeft() { Step(-1); }
 
-void TRobot::MoveRight() {
+void TRobot::MoveRight() { Step(1); }
+
+void TRobot::Step(int Side) {
+  // The drop tries are the rules' own moves down, not a step down the player asked for.
   if (SameDirectionPathLength >= 1) {
-    MoveDown(false);
-    MoveDown(false);
+    MoveTo(X, Y + 1, false);
+    MoveTo(X, Y + 1, false);
   }
-  PlayMoveSound(static_cast<std::int32_t>(X) + 1);
-  MoveTo(X + 1, Y, false);
+  const std::int32_t Target = static_cast<std::int32_t>(X) + Side;
+  PlayMoveSound(Target);
+  const bool Moved = MoveTo(static_cast<std::uint32_t>(Target), Y, false);
+  Pose.Stepped(Side, Moved, LastMoveTime);
 }
 
 void TRobot::Jump() {
   if (Y + H <= GameGrid.RowsCount && (GameGrid.Cells(X, Y + H).State & csSolid) != 0) {
     LastJumpTime = GetTickCount();
-    MoveUp();
+    if (MoveTo(X, Y - 1, false))
+      Pose.Jumped(LastMoveTime);
   }
   PlaySpringSound(static_cast<std::int32_t>(X));
 }
 
 void TRobot::MoveUp() { MoveTo(X, Y - 1, false); }
 
-void TRobot::MoveDown(bool SkipSDPLChanging) { MoveTo(X, Y + 1, SkipSDPLChanging); }
+void TRobot::MoveDown(bool SkipSDPLChanging) {
+  // The tick's sinking step shows no motion of its own; the Down key does.
+  if (MoveTo(X, Y + 1, SkipSDPLChanging) && !SkipSDPLChanging)
+    Pose.SteppedDown(LastMoveTime);
+}
 
 void TRobot::PasteBomb() {
   if (BombCount == 0)

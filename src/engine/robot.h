@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/robot_pose.h"
+
 #include <cstdint>
 
 class TGameGrid;
@@ -28,6 +30,7 @@ public:
   std::uint32_t BombCount = 0;
   std::uint32_t BombTimeOut = 1000; // fuse of a placed bomb
   std::uint32_t Luck = 0;           // percentage the "Normal" trash generator uses
+  TRobotPose Pose;                  // how it looks walking and jumping; no rule reads it
 
   // Whether the footprint fits with its upper cell at (newX, newY).
   bool CanMoveTo(std::uint32_t newX, std::uint32_t newY) const;
@@ -44,4 +47,6 @@ private:
   friend class TGame; // a new game puts the robot in place
 
   bool MoveTo(std::uint32_t newX, std::uint32_t newY, bool SkipSDPLChanging);
+  // A step to the left (Side -1) or right (+1).
+  void Step(int Side);
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -239,4 +240,49 @@ void RemoveStaleReplacements(const std::string& Path) {
     if (Name.size() == Prefix.size() + 6 && Name.starts_with(Prefix) && It->is_regular_file(Ignored))
       fs::remove(It->path(), Ignored);
   }
+}
+
+TAppendFile::~TAppendFile() { Close(); }
+
+bool TAppendFile::Open(const std::string& Path) {
+  Close();
+  Written = 0;
+  Fd = open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (Fd < 0)
+    return Fail();
+  struct stat Info {};
+  if (fstat(Fd, &Info) != 0)
+    return Fail();
+  if (!S_ISREG(Info.st_mode)) {
+    errno = EINVAL;
+    return Fail();
+  }
+  return true;
+}
+
+bool TAppendFile::Append(const std::uint8_t* Data, std::size_t Size) {
+  if (Fd < 0)
+    return false;
+  errno = ENOSPC; // a write that takes nothing sets no reason of its own
+  if (!WriteAt(Fd, reinterpret_cast<const char*>(Data), Size, static_cast<off_t>(Written)) || fdatasync(Fd) != 0) {
+    const int Error = errno;
+    // A piece cut off by a full disk would hide nothing, but it is not left to be read as one.
+    [[maybe_unused]] const int Ignored = ftruncate(Fd, static_cast<off_t>(Written));
+    errno = Error;
+    return Fail();
+  }
+  Written += Size;
+  return true;
+}
+
+void TAppendFile::Close() {
+  if (Fd >= 0)
+    close(Fd);
+  Fd = -1;
+}
+
+bool TAppendFile::Fail() {
+  Reason = std::strerror(errno);
+  Close();
+  return false;
 }

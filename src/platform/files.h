@@ -54,3 +54,31 @@ bool ReplaceFileContents(const std::string& Path, const std::string& Text);
 // Removes the new files that replacements of Path interrupted by a crash or a
 // kill left beside it. Only while no other replacement of Path can be under way.
 void RemoveStaleReplacements(const std::string& Path);
+
+// A file written from its start and then only ever appended to, each piece
+// flushed to disk before the next is written: whatever ends the program
+// leaves every piece it wrote, at worst without the last.
+class TAppendFile {
+public:
+  TAppendFile() = default;
+  ~TAppendFile();
+  TAppendFile(const TAppendFile&) = delete;
+  TAppendFile& operator=(const TAppendFile&) = delete;
+
+  // Makes Path an empty regular file (a new one, or the one there, emptied);
+  // false, with Error() the system's reason, when it cannot.
+  bool Open(const std::string& Path);
+  // Adds Size bytes at the end and flushes them; false, with Error() the
+  // system's reason and the file cut back to what it held, when the disk
+  // refuses them.
+  bool Append(const std::uint8_t* Data, std::size_t Size);
+  void Close();
+  bool IsOpen() const { return Fd >= 0; }
+  const std::string& Error() const { return Reason; }
+
+private:
+  bool Fail();
+  int Fd = -1;
+  std::uint64_t Written = 0;
+  std::string Reason;
+};

@@ -28,7 +28,9 @@ std::uint32_t TReplayPlayer::Now() {
     Reading = static_cast<std::uint32_t>(Recorded.Events[Position++].Value);
     break;
   case TEventKind::End:
-    Diverge("its data runs out before the game ends");
+    // A recording that ends early stops here, with the clock where it was.
+    if (!Recorded.EndsEarly)
+      Diverge("its data runs out before the game ends");
     break;
   default:
     // The original game handled a key here before it read the clock again.
@@ -46,7 +48,8 @@ std::uint64_t TReplayPlayer::Seed(std::uint64_t) {
     return Recorded.Header.Seed;
   }
   if (!Fault.empty() || Next().Kind != TEventKind::Seed) {
-    Diverge("the game does not follow it (the random generator was seeded where nothing was recorded)");
+    if (!(Finished() && Recorded.EndsEarly))
+      Diverge("the game does not follow it (the random generator was seeded where nothing was recorded)");
     if (Advanced)
       Advanced();
     return Recorded.Header.Seed;

@@ -29,8 +29,11 @@ public:
   const TReplayEvent* DueInput() const;
   // Hands out the due input; call only when DueInput() gives one.
   TReplayEvent TakeInput();
-  // Every event is used up: the original program ended at this point.
+  // Every event is used up: the original program ended at this point, or
+  // the recording ends early here.
   bool Finished() const { return Fault.empty() && Next().Kind == TEventKind::End; }
+  // The file ends before the original game did.
+  bool EndsEarly() const { return Recorded.EndsEarly; }
   // What went wrong, naming the file; empty while the game follows the recording.
   const std::string& FaultText() const { return Fault; }
   std::uint32_t LastReading() const { return Reading; }

@@ -2,6 +2,7 @@
 
 TReplayRecorder::TReplayRecorder()
     : PreviousTicks(SetTickSource(this)), PreviousSeeds(SetSeedSource(this)) {
+  StartHeader.RulesVersion = RulesVersion;
   StartHeader.GameVersion = GameVersion();
 }
 
@@ -12,7 +13,7 @@ TReplayRecorder::~TReplayRecorder() {
 
 std::uint32_t TReplayRecorder::Now() {
   const std::uint32_t Reading = PreviousTicks != nullptr ? PreviousTicks->Now() : SteadyTickCount();
-  Writer.Add({TEventKind::Reading, Reading});
+  Add({TEventKind::Reading, Reading});
   return Reading;
 }
 
@@ -22,15 +23,15 @@ std::uint64_t TReplayRecorder::Seed(std::uint64_t FromClock) {
   if (!Seeded)
     StartHeader.Seed = Value;
   else
-    Writer.Add({TEventKind::Seed, Value});
+    Add({TEventKind::Seed, Value});
   Seeded = true;
   return Value;
 }
 
-void TReplayRecorder::Key(std::uint32_t Code) { Writer.Add({TEventKind::Key, Code}); }
+void TReplayRecorder::Key(std::uint32_t Code) { Add({TEventKind::Key, Code}); }
 
 void TReplayRecorder::Setting(TEventKind Kind, std::int32_t Value) {
-  Writer.Add({Kind, static_cast<std::uint32_t>(Value)});
+  Add({Kind, static_cast<std::uint32_t>(Value)});
 }
 
 void TReplayRecorder::SetStartSettings(std::int32_t StartLevel, std::int32_t Generator, bool SoundOn) {
@@ -39,6 +40,65 @@ void TReplayRecorder::SetStartSettings(std::int32_t StartLevel, std::int32_t Gen
   StartHeader.SoundOn = SoundOn;
 }
 
-void TReplayRecorder::Save(const std::string& Path) const { Writer.Save(Path, StartHeader); }
+void TReplayRecorder::Add(const TReplayEvent& Event) {
+  if (!Recording)
+    return;
+  // Room is kept for one more event and End; the reader refuses anything longer.
+  constexpr std::uint64_t Room = 2 * 11;
+  const bool Full = Writer.EventBytes() + Room > MaxRecordedEventBytes || Writer.BlockCount() + 3 > MaxRecordingBlocks;
+  if (Full) {
+    WriteBlocks();
+    Stop("The recording \"" + Path + "\" has reached the largest size a recording may have (about three hours of "
+         "play). The game goes on without recording; what was recorded stays readable.");
+    return;
+  }
+  Writer.Add(Event);
+  if (Writer.BlockReady())
+    WriteBlocks();
+}
 
-std::vector<std::uint8_t> TReplayRecorder::Bytes() const { return Writer.Finish(StartHeader); }
+void TReplayRecorder::WriteTo(const std::string& aPath) {
+  Path = aPath;
+  const std::vector<std::uint8_t> Opening = TReplayWriter::Opening(StartHeader);
+  if (!File.Open(Path) || !File.Append(Opening.data(), Opening.size())) {
+    Stop("Cannot write the recording \"" + Path + "\": " + File.Error() + ". The game goes on without recording.");
+    return;
+  }
+  WriteBlocks();
+}
+
+void TReplayRecorder::WritePending() {
+  if (Writer.HasPending())
+    WriteBlocks();
+}
+
+void TReplayRecorder::WriteBlocks() {
+  if (!File.IsOpen())
+    return;
+  const std::vector<std::uint8_t> Blocks = Writer.TakeBlocks();
+  if (Blocks.empty() || File.Append(Blocks.data(), Blocks.size()))
+    return;
+  Stop("Cannot write the recording \"" + Path + "\": " + File.Error() +
+       ". The game goes on without recording; what was recorded stays readable.");
+}
+
+void TReplayRecorder::Finish() {
+  if (!Recording)
+    return;
+  Writer.Add({TEventKind::End, 0});
+  WriteBlocks();
+  File.Close();
+  Recording = false;
+}
+
+void TReplayRecorder::Stop(const std::string& Reason) {
+  if (!Recording)
+    return;
+  Recording = false;
+  File.Close();
+  StopReason = Reason;
+  if (Stopped)
+    Stopped(Reason);
+}
+
+std::vector<std::uint8_t> TReplayRecorder::Bytes() { return Writer.Finish(StartHeader); }

@@ -5,15 +5,23 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 constexpr char Magic[] = "CLANKORA REPLAY\n";
 constexpr std::size_t MagicSize = sizeof(Magic) - 1;
-// Far beyond a day of play; a larger size is damage, not a game.
-constexpr std::uint64_t MaxBodySize = 256u << 20;
 constexpr std::uint64_t MaxVersionSize = 64;
-constexpr unsigned KindBits = 3;
+// The header: the rules and program versions, two settings, a seed and the sound switch.
+constexpr std::uint64_t MaxHeaderBytes = 5 + 1 + MaxVersionSize + 5 + 5 + 10 + 1;
+// Each event's tag holds its kind in its low bits: room for more kinds from format 3 on.
+constexpr unsigned KindBits = 4;
+constexpr unsigned Format2KindBits = 3;
+// The one program that wrote format 2, and the rules it played by.
+constexpr char Format2GameVersion[] = "1.0";
+constexpr std::uint32_t Format2RulesVersion = 1;
+constexpr std::int32_t MinLevel = 1, MaxLevel = 10;
+constexpr std::int32_t MinGenerator = 0, MaxGenerator = 2;
 
 void PutVarint(std::vector<std::uint8_t>& Out, std::uint64_t V) {
   while (V >= 0x80) {
@@ -33,7 +41,6 @@ std::int32_t UnZigZag(std::uint64_t V) {
   return static_cast<std::int32_t>((U >> 1) ^ (0u - (U & 1u)));
 }
 
-
 // Reads the file's parts in order; every fault throws with the file's name.
 class TCursor {
 public:
@@ -42,19 +49,30 @@ public:
 
   bool AtEnd() const { return Pos == Size; }
   std::size_t Offset() const { return Pos; }
+  std::size_t Left() const { return Size - Pos; }
+  const std::uint8_t* Here() const { return Data + Pos; }
+  void Skip(std::size_t Count) { Pos += std::min(Count, Left()); }
 
-  std::uint64_t Varint() {
-    std::uint64_t V = 0;
+  // A number, or false where the file ends inside it.
+  bool TryVarint(std::uint64_t& V) {
+    V = 0;
     for (unsigned Shift = 0;; Shift += 7) {
       if (Pos == Size)
-        Fail(ShortWhat);
+        return false;
       const std::uint8_t B = Data[Pos++];
       if (Shift == 63 && B > 1)
         Fail("it is damaged");
       V |= static_cast<std::uint64_t>(B & 0x7F) << Shift;
       if ((B & 0x80) == 0)
-        return V;
+        return true;
     }
+  }
+
+  std::uint64_t Varint() {
+    std::uint64_t V = 0;
+    if (!TryVarint(V))
+      Fail(ShortWhat);
+    return V;
   }
 
   std::string Text(std::uint64_t Length) {
@@ -75,35 +93,231 @@ private:
   const char* ShortWhat;
 };
 
-std::vector<std::uint8_t> Inflate(const std::uint8_t* Data, std::size_t Size, std::uint64_t Expected,
-                                  const TCursor& Where) {
-  std::vector<std::uint8_t> Out(Expected);
+enum class TInflated { Whole, CutShort, Damaged };
+
+// Unpacks Size bytes that must hold exactly Expected bytes packed. The output
+// grows only as the data fills it, so a file cannot claim memory it does not use.
+TInflated Inflate(const std::uint8_t* Data, std::size_t Size, std::uint64_t Expected, std::vector<std::uint8_t>& Out) {
+  Out.clear();
   z_stream Z{};
   if (inflateInit(&Z) != Z_OK)
-    Where.Fail("there is not enough memory to read it");
+    return TInflated::Damaged;
   Z.next_in = const_cast<Bytef*>(Data);
   Z.avail_in = static_cast<uInt>(Size);
-  // One spare byte tells a body longer than the header says.
-  std::uint8_t Spare = 0;
-  Z.next_out = Out.empty() ? &Spare : Out.data();
-  Z.avail_out = static_cast<uInt>(Expected);
-  int Status = inflate(&Z, Z_FINISH);
-  if (Status == Z_BUF_ERROR && Z.avail_out == 0) {
-    Z.next_out = &Spare;
-    Z.avail_out = 1;
-    Status = inflate(&Z, Z_FINISH);
-    if (Z.avail_out == 0)
-      Status = Z_DATA_ERROR;
+  std::size_t Produced = 0;
+  TInflated Result = TInflated::Damaged;
+  for (;;) {
+    if (Produced == Out.size()) {
+      if (Out.size() > Expected)
+        break; // more than the file says it holds
+      Out.resize(std::min<std::uint64_t>(Expected + 1, std::max<std::size_t>(Out.size() * 2, 1u << 16)));
+    }
+    Z.next_out = Out.data() + Produced;
+    Z.avail_out = static_cast<uInt>(Out.size() - Produced);
+    const int Status = inflate(&Z, Z_NO_FLUSH);
+    Produced = Out.size() - Z.avail_out;
+    if (Status == Z_STREAM_END) {
+      if (Z.avail_in == 0 && Produced == Expected)
+        Result = TInflated::Whole;
+      break;
+    }
+    if (Status == Z_BUF_ERROR && Z.avail_out != 0) {
+      Result = TInflated::CutShort; // the data ends before the packed stream does
+      break;
+    }
+    if (Status != Z_OK && Status != Z_BUF_ERROR)
+      break;
   }
-  const bool CutShort = Status == Z_BUF_ERROR && Z.avail_in == 0;
-  const bool Trailing = Status == Z_STREAM_END && Z.avail_in != 0;
-  const std::uint64_t Produced = Z.total_out;
   inflateEnd(&Z);
-  if (CutShort)
-    Where.Fail("it is cut short");
-  if (Status != Z_STREAM_END || Trailing || Produced != Expected)
-    Where.Fail("it is damaged");
+  Out.resize(Produced);
+  return Result;
+}
+
+std::vector<std::uint8_t> Deflate(const std::vector<std::uint8_t>& Raw) {
+  uLongf Packed = compressBound(static_cast<uLong>(Raw.size()));
+  std::vector<std::uint8_t> Out(Packed);
+  if (compress2(Out.data(), &Packed, Raw.data(), static_cast<uLong>(Raw.size()), Z_BEST_COMPRESSION) != Z_OK)
+    throw EReplayError("The recording could not be compressed.");
+  Out.resize(Packed);
   return Out;
+}
+
+// A block: the size of its events, the size packed, then the packed bytes.
+void PutBlock(std::vector<std::uint8_t>& Out, const std::vector<std::uint8_t>& Raw) {
+  const std::vector<std::uint8_t> Packed = Deflate(Raw);
+  PutVarint(Out, Raw.size());
+  PutVarint(Out, Packed.size());
+  Out.insert(Out.end(), Packed.begin(), Packed.end());
+}
+
+void CheckRange(const TCursor& Where, const char* What, std::int32_t Value, std::int32_t Min, std::int32_t Max) {
+  if (Value < Min || Value > Max)
+    Where.Fail("it holds " + std::string(What) + " " + std::to_string(Value) + ", which the game never has (" +
+               std::to_string(Min) + " to " + std::to_string(Max) + ")");
+}
+
+void CheckSetting(const TCursor& Where, const TReplayEvent& E) {
+  const auto Value = static_cast<std::int32_t>(static_cast<std::uint32_t>(E.Value));
+  switch (E.Kind) {
+  case TEventKind::StartLevel:
+  case TEventKind::NewGame: CheckRange(Where, "the start level", Value, MinLevel, MaxLevel); break;
+  case TEventKind::Generator: CheckRange(Where, "the trash generator", Value, MinGenerator, MaxGenerator); break;
+  case TEventKind::Sound: CheckRange(Where, "the sound switch", Value, 0, 1); break;
+  default: break;
+  }
+}
+
+// The settings a game starts with, after the versions.
+void ReadStartSettings(TCursor& In, TReplayHeader& H) {
+  H.StartLevel = UnZigZag(In.Varint());
+  CheckRange(In, "the start level", H.StartLevel, MinLevel, MaxLevel);
+  H.Generator = UnZigZag(In.Varint());
+  CheckRange(In, "the trash generator", H.Generator, MinGenerator, MaxGenerator);
+  H.Seed = In.Varint();
+  const std::uint64_t SoundOn = In.Varint();
+  if (SoundOn > 1)
+    In.Fail("it is damaged");
+  H.SoundOn = SoundOn == 1;
+}
+
+// Reads the events one by one, each as the writer encoded it.
+class TEventReader {
+public:
+  explicit TEventReader(unsigned aKindBits) : Bits(aKindBits) {}
+
+  TReplayEvent Next(TCursor& In) {
+    const std::uint64_t Tag = In.Varint();
+    const auto Kind = static_cast<TEventKind>(Tag & ((1u << Bits) - 1));
+    const std::uint64_t Payload = Tag >> Bits;
+    if (Kind > LastEventKind || Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0) ||
+        (Kind == TEventKind::End && Payload != 0))
+      In.Fail("it is damaged");
+    TReplayEvent E{Kind, Payload};
+    if (Kind == TEventKind::Reading) {
+      Reading += static_cast<std::uint32_t>(Payload);
+      E.Value = Reading;
+    } else if (Kind == TEventKind::Seed) {
+      E.Value = In.Varint();
+    } else if (IsSetting(Kind)) {
+      E.Value = static_cast<std::uint32_t>(UnZigZag(Payload));
+      CheckSetting(In, E);
+    }
+    return E;
+  }
+
+private:
+  unsigned Bits;
+  std::uint32_t Reading = 0;
+};
+
+[[noreturn]] void FailTooLarge(const TCursor& Where) {
+  Where.Fail("it is larger than any recording this game writes");
+}
+
+// Format 2: the program version, then the header and every event packed in one.
+TRecording DecodeFormat2(TCursor& File, const std::string& Path) {
+  const std::uint64_t VersionSize = File.Varint();
+  if (VersionSize > MaxVersionSize)
+    File.Fail("it is damaged");
+  TRecording R;
+  R.Header.GameVersion = File.Text(VersionSize);
+  if (R.Header.GameVersion != Format2GameVersion)
+    File.Fail("it was recorded by game version " + PrintableText(R.Header.GameVersion) +
+              ", whose rules this game does not know");
+  R.Header.RulesVersion = Format2RulesVersion;
+  const std::uint64_t BodySize = File.Varint();
+  if (BodySize > MaxRecordedEventBytes + MaxHeaderBytes)
+    FailTooLarge(File);
+  std::vector<std::uint8_t> Raw;
+  switch (Inflate(File.Here(), File.Left(), BodySize, Raw)) {
+  case TInflated::Whole: break;
+  case TInflated::CutShort: File.Fail("it is cut short");
+  case TInflated::Damaged: File.Fail("it is damaged");
+  }
+  TCursor Body(Raw.data(), Raw.size(), Path, "its data runs out before the game ends");
+  ReadStartSettings(Body, R.Header);
+  TEventReader Events(Format2KindBits);
+  do
+    R.Events.push_back(Events.Next(Body));
+  while (R.Events.back().Kind != TEventKind::End);
+  if (!Body.AtEnd())
+    Body.Fail("it is damaged");
+  return R;
+}
+
+struct TBlock {
+  const std::uint8_t* Packed;
+  std::size_t PackedSize;
+  std::uint64_t Size;
+};
+
+// The whole blocks of a format 3 file, found by their sizes alone, so that a
+// file larger than any recording is refused before anything is unpacked.
+std::vector<TBlock> FindBlocks(TCursor& File, bool& EndsEarly) {
+  std::vector<TBlock> Blocks;
+  std::uint64_t Total = 0;
+  while (!File.AtEnd()) {
+    std::uint64_t Size = 0, PackedSize = 0;
+    if (!File.TryVarint(Size) || !File.TryVarint(PackedSize) || PackedSize > File.Left()) {
+      EndsEarly = true;
+      break;
+    }
+    const std::uint64_t Largest = Blocks.empty() ? MaxHeaderBytes : MaxBlockEventBytes;
+    if (Size == 0 || Size > Largest || PackedSize == 0 || PackedSize > compressBound(static_cast<uLong>(Size)))
+      File.Fail("it is damaged");
+    Total += Size;
+    if (Total > MaxRecordedEventBytes + MaxHeaderBytes || Blocks.size() == MaxRecordingBlocks)
+      FailTooLarge(File);
+    Blocks.push_back({File.Here(), static_cast<std::size_t>(PackedSize), Size});
+    File.Skip(static_cast<std::size_t>(PackedSize));
+  }
+  return Blocks;
+}
+
+std::vector<std::uint8_t> Unpack(const TBlock& Block, const TCursor& Where) {
+  std::vector<std::uint8_t> Raw;
+  if (Inflate(Block.Packed, Block.PackedSize, Block.Size, Raw) != TInflated::Whole)
+    Where.Fail("it is damaged");
+  return Raw;
+}
+
+void ReadHeaderBlock(const TBlock& Block, const std::string& Path, TReplayHeader& H) {
+  const std::vector<std::uint8_t> Raw = Unpack(Block, TCursor(nullptr, 0, Path, ""));
+  TCursor In(Raw.data(), Raw.size(), Path, "it is damaged");
+  const std::uint64_t Rules = In.Varint();
+  const std::uint64_t VersionSize = In.Varint();
+  if (VersionSize > MaxVersionSize)
+    In.Fail("it is damaged");
+  H.GameVersion = In.Text(VersionSize);
+  if (Rules != RulesVersion)
+    In.Fail("it was recorded by game version " + PrintableText(H.GameVersion) + " under rules version " +
+            std::to_string(Rules) + ", this game plays by rules version " + std::to_string(RulesVersion));
+  H.RulesVersion = RulesVersion;
+  ReadStartSettings(In, H);
+  if (!In.AtEnd())
+    In.Fail("it is damaged");
+}
+
+// Format 3: the header in a block of its own, then blocks of events, End in the last.
+TRecording DecodeFormat3(TCursor& File, const std::string& Path) {
+  TRecording R;
+  const std::vector<TBlock> Blocks = FindBlocks(File, R.EndsEarly);
+  if (Blocks.empty())
+    File.Fail("it is cut short");
+  ReadHeaderBlock(Blocks.front(), Path, R.Header);
+  TEventReader Events(KindBits);
+  for (std::size_t I = 1; I < Blocks.size(); ++I) {
+    const std::vector<std::uint8_t> Raw = Unpack(Blocks[I], File);
+    TCursor In(Raw.data(), Raw.size(), Path, "it is damaged");
+    while (!In.AtEnd()) {
+      R.Events.push_back(Events.Next(In));
+      if (R.Events.back().Kind == TEventKind::End && (!In.AtEnd() || I + 1 != Blocks.size() || R.EndsEarly))
+        In.Fail("it is damaged");
+    }
+  }
+  if (R.Events.empty() || R.Events.back().Kind != TEventKind::End)
+    R.EndsEarly = true;
+  return R;
 }
 } // namespace
 
@@ -112,11 +326,46 @@ const std::string& GameVersion() {
   return Version;
 }
 
+std::string PrintableText(const std::string& Text) {
+  std::string Out;
+  for (const char C : Text) {
+    const auto Code = static_cast<unsigned char>(C);
+    if (Code >= 0x20 && Code < 0x7F && Code != '\\') {
+      Out += C;
+      continue;
+    }
+    char Escaped[8];
+    std::snprintf(Escaped, sizeof Escaped, "\\x%02X", Code);
+    Out += Escaped;
+  }
+  return Out;
+}
+
 std::string ReplayFault(const std::string& Path, const std::string& What) {
   return "Cannot replay \"" + Path + "\": " + What + ".";
 }
 
+std::vector<std::uint8_t> TReplayWriter::Opening(const TReplayHeader& Header) {
+  std::vector<std::uint8_t> Out(Magic, Magic + MagicSize);
+  PutVarint(Out, ReplayFormatVersion);
+  std::vector<std::uint8_t> Raw;
+  PutVarint(Raw, Header.RulesVersion);
+  const std::string Version = Header.GameVersion.substr(0, MaxVersionSize);
+  PutVarint(Raw, Version.size());
+  Raw.insert(Raw.end(), Version.begin(), Version.end());
+  PutVarint(Raw, ZigZag(Header.StartLevel));
+  PutVarint(Raw, ZigZag(Header.Generator));
+  PutVarint(Raw, Header.Seed);
+  PutVarint(Raw, Header.SoundOn ? 1 : 0);
+  PutBlock(Out, Raw);
+  return Out;
+}
+
 void TReplayWriter::Add(const TReplayEvent& Event) {
+  // The longest event: a tag and a seed.
+  constexpr std::size_t LongestEvent = 1 + 10;
+  if (Pending.size() + LongestEvent > MaxBlockEventBytes)
+    Pack();
   const auto Kind = static_cast<std::uint64_t>(Event.Kind);
   switch (Event.Kind) {
   case TEventKind::Reading: {
@@ -124,123 +373,74 @@ void TReplayWriter::Add(const TReplayEvent& Event) {
     const auto Reading = static_cast<std::uint32_t>(Event.Value);
     const std::uint32_t Delta = Reading - PreviousReading;
     PreviousReading = Reading;
-    PutVarint(Body, static_cast<std::uint64_t>(Delta) << KindBits | Kind);
+    PutVarint(Pending, static_cast<std::uint64_t>(Delta) << KindBits | Kind);
     break;
   }
   case TEventKind::Seed:
-    PutVarint(Body, Kind);
-    PutVarint(Body, Event.Value);
+    PutVarint(Pending, Kind);
+    PutVarint(Pending, Event.Value);
     break;
   case TEventKind::Key:
-    PutVarint(Body, (Event.Value & 0xFFFFFFFFu) << KindBits | Kind);
+    PutVarint(Pending, (Event.Value & 0xFFFFFFFFu) << KindBits | Kind);
     break;
   case TEventKind::StartLevel:
   case TEventKind::Generator:
   case TEventKind::NewGame:
   case TEventKind::Sound:
-    PutVarint(Body, ZigZag(static_cast<std::int32_t>(static_cast<std::uint32_t>(Event.Value))) << KindBits | Kind);
+    PutVarint(Pending, ZigZag(static_cast<std::int32_t>(static_cast<std::uint32_t>(Event.Value))) << KindBits | Kind);
     break;
   case TEventKind::End:
-    break; // Finish writes the one End
+    PutVarint(Pending, Kind);
+    break;
   }
 }
 
-std::vector<std::uint8_t> TReplayWriter::Finish(const TReplayHeader& Header) const {
-  std::vector<std::uint8_t> Raw;
-  PutVarint(Raw, ZigZag(Header.StartLevel));
-  PutVarint(Raw, ZigZag(Header.Generator));
-  PutVarint(Raw, Header.Seed);
-  PutVarint(Raw, Header.SoundOn ? 1 : 0);
-  Raw.insert(Raw.end(), Body.begin(), Body.end());
-  PutVarint(Raw, static_cast<std::uint64_t>(TEventKind::End));
+void TReplayWriter::Pack() {
+  if (Pending.empty())
+    return;
+  PutBlock(Ready, Pending);
+  Packed += Pending.size();
+  ++Blocks;
+  Pending.clear();
+}
 
-  std::vector<std::uint8_t> Out(Magic, Magic + MagicSize);
-  PutVarint(Out, ReplayFormatVersion);
-  PutVarint(Out, Header.GameVersion.size());
-  Out.insert(Out.end(), Header.GameVersion.begin(), Header.GameVersion.end());
-  PutVarint(Out, Raw.size());
-  uLongf Packed = compressBound(static_cast<uLong>(Raw.size()));
-  const std::size_t At = Out.size();
-  Out.resize(At + Packed);
-  if (compress2(Out.data() + At, &Packed, Raw.data(), static_cast<uLong>(Raw.size()), Z_BEST_COMPRESSION) != Z_OK)
-    throw EReplayError("The recording could not be compressed.");
-  Out.resize(At + Packed);
+std::vector<std::uint8_t> TReplayWriter::TakeBlocks() {
+  Pack();
+  std::vector<std::uint8_t> Out;
+  Out.swap(Ready);
   return Out;
 }
 
-void TReplayWriter::Save(const std::string& Path, const TReplayHeader& Header) const {
-  const std::vector<std::uint8_t> Bytes = Finish(Header);
-  // A recording that cannot be written whole leaves the file as it was.
-  if (!ReplaceFileContents(Path, std::string(Bytes.begin(), Bytes.end())))
-    throw EReplayError("Cannot write the recording \"" + Path + "\".");
+std::vector<std::uint8_t> TReplayWriter::Finish(const TReplayHeader& Header) {
+  Add({TEventKind::End, 0});
+  std::vector<std::uint8_t> Out = Opening(Header);
+  const std::vector<std::uint8_t> Events = TakeBlocks();
+  Out.insert(Out.end(), Events.begin(), Events.end());
+  return Out;
 }
 
-TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::string& Path,
-                           const std::string& ExpectedGameVersion) {
+TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::string& Path) {
   TCursor File(Bytes.data(), Bytes.size(), Path, "it is cut short");
   const std::size_t Compared = std::min(Bytes.size(), MagicSize);
   if (Bytes.empty() || std::memcmp(Bytes.data(), Magic, Compared) != 0)
     File.Fail("it is not a recording");
   if (Bytes.size() < MagicSize)
     File.Fail("it is cut short");
-  File.Text(MagicSize);
+  File.Skip(MagicSize);
 
   const std::uint64_t Format = File.Varint();
-  if (Format != ReplayFormatVersion)
-    File.Fail("its format version " + std::to_string(Format) + " is unknown (this game reads version " +
-              std::to_string(ReplayFormatVersion) + ")");
-  const std::uint64_t VersionSize = File.Varint();
-  if (VersionSize > MaxVersionSize)
-    File.Fail("it is damaged");
-  TRecording R;
-  R.Header.GameVersion = File.Text(VersionSize);
-  if (R.Header.GameVersion != ExpectedGameVersion)
-    File.Fail("it was recorded by game version " + R.Header.GameVersion + ", this is version " +
-              ExpectedGameVersion);
-  const std::uint64_t BodySize = File.Varint();
-  if (BodySize > MaxBodySize)
-    File.Fail("it is damaged");
-  const std::vector<std::uint8_t> Raw =
-      Inflate(Bytes.data() + File.Offset(), Bytes.size() - File.Offset(), BodySize, File);
-
-  TCursor Body(Raw.data(), Raw.size(), Path, "its data runs out before the game ends");
-  R.Header.StartLevel = UnZigZag(Body.Varint());
-  R.Header.Generator = UnZigZag(Body.Varint());
-  R.Header.Seed = Body.Varint();
-  const std::uint64_t SoundOn = Body.Varint();
-  if (SoundOn > 1)
-    Body.Fail("it is damaged");
-  R.Header.SoundOn = SoundOn == 1;
-  std::uint32_t Reading = 0;
-  for (;;) {
-    const std::uint64_t Tag = Body.Varint();
-    const auto Kind = static_cast<TEventKind>(Tag & ((1u << KindBits) - 1));
-    const std::uint64_t Payload = Tag >> KindBits;
-    if (Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0))
-      Body.Fail("it is damaged");
-    TReplayEvent E{Kind, Payload};
-    if (Kind == TEventKind::Reading) {
-      Reading += static_cast<std::uint32_t>(Payload);
-      E.Value = Reading;
-    } else if (Kind == TEventKind::Seed) {
-      E.Value = Body.Varint();
-    } else if (IsSetting(Kind)) {
-      E.Value = static_cast<std::uint32_t>(UnZigZag(Payload));
-    } else if (Kind == TEventKind::End && Payload != 0) {
-      Body.Fail("it is damaged");
-    }
-    R.Events.push_back(E);
-    if (Kind == TEventKind::End)
-      break;
-  }
-  if (!Body.AtEnd())
-    Body.Fail("it is damaged");
-  return R;
+  if (Format == 2)
+    return DecodeFormat2(File, Path);
+  if (Format == ReplayFormatVersion)
+    return DecodeFormat3(File, Path);
+  File.Fail("its format version " + std::to_string(Format) + " is unknown (this game reads versions 2 and " +
+            std::to_string(ReplayFormatVersion) + ")");
 }
 
 TRecording ReadRecording(const std::string& Path) {
-  // No recording is larger than its largest body packed, after a short header.
-  const std::uintmax_t MaxFileBytes = compressBound(static_cast<uLong>(MaxBodySize)) + 256;
+  // No recording is larger than its largest events packed, in blocks, after a short header.
+  const std::uintmax_t MaxFileBytes =
+      compressBound(static_cast<uLong>(MaxRecordedEventBytes + MaxHeaderBytes)) + MaxRecordingBlocks * 32 + 256;
   std::vector<std::uint8_t> Bytes;
   switch (ReadRegularFile(Path, MaxFileBytes, Bytes).Kind) {
   case TFileRead::Ok: return DecodeRecording(Bytes, Path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -18,6 +19,8 @@ enum class TEventKind : std::uint8_t {
   End,        // the program ended here
   Sound,      // the settings dialog switched the sound on (1) or off (0)
 };
+// A new kind goes after the last, which this names; the file has room for 16.
+inline constexpr TEventKind LastEventKind = TEventKind::Sound;
 
 // A change made in the settings dialog, kept as a signed number.
 inline bool IsSetting(TEventKind Kind) {
@@ -33,7 +36,8 @@ struct TReplayEvent {
 
 // What was in force when the game started.
 struct TReplayHeader {
-  std::string GameVersion;
+  std::uint32_t RulesVersion = 0; // of the game that made it: the rules it was played by
+  std::string GameVersion;        // of the program that made it, for the player to read
   std::int32_t StartLevel = 5;
   std::int32_t Generator = 1;
   std::uint64_t Seed = 0; // the first seed of the random generator
@@ -43,7 +47,10 @@ struct TReplayHeader {
 
 struct TRecording {
   TReplayHeader Header;
-  std::vector<TReplayEvent> Events; // the last one is End
+  std::vector<TReplayEvent> Events; // the last one is End, unless the file ends early
+  // The file ends before the game did (the program was killed, the disk
+  // filled up): Events hold every whole block there is.
+  bool EndsEarly = false;
 };
 
 // A recording that cannot be written, read or followed; the text names the file and the fault.
@@ -53,31 +60,68 @@ public:
 };
 
 // 2: the sound switch in the header and its changes among the events.
-inline constexpr std::uint32_t ReplayFormatVersion = 2;
+// 3: written in blocks as the game goes; the rules version in the header.
+inline constexpr std::uint32_t ReplayFormatVersion = 3;
 
-// The version of this game; a recording replays only in the version that made it.
+// The version of what the game decides: raised by any change to a rule, a
+// timer, a random draw or how input reaches the game, never by one to the
+// pictures, sounds, pace, packaging or controls. A recording replays in every
+// program with the rules version that made it.
+inline constexpr std::uint32_t RulesVersion = 1;
+
+// The most events a recording holds, in bytes of their encoding: about three
+// hours of play. The recorder stops there and the reader refuses more, so no
+// file can make the reader take more memory or time than that game.
+inline constexpr std::uint64_t MaxRecordedEventBytes = 32u << 20;
+
+// The version of this program.
 const std::string& GameVersion();
+
+// Text from a recording as it may be shown: control characters and bytes
+// beyond ASCII as \xNN.
+std::string PrintableText(const std::string& Text);
 
 // The text of an error about the recording in Path.
 std::string ReplayFault(const std::string& Path, const std::string& What);
 
-// Appends events in the file's encoding, so that a long game costs little memory.
+// Encodes events in the file's encoding and packs them in blocks, each one
+// whole on its own, so that a file cut after any block still reads.
 class TReplayWriter {
 public:
+  // The start of the file: what it is, and the header in a block of its own.
+  static std::vector<std::uint8_t> Opening(const TReplayHeader& Header);
+  // Encodes the event; a block that is full is packed and waits to be taken.
   void Add(const TReplayEvent& Event);
-  // The whole file: header, then the events and End, compressed.
-  std::vector<std::uint8_t> Finish(const TReplayHeader& Header) const;
-  // Writes the whole file to Path; throws EReplayError.
-  void Save(const std::string& Path, const TReplayHeader& Header) const;
+  // Bytes of events added in all, packed or not.
+  std::uint64_t EventBytes() const { return Packed + Pending.size(); }
+  bool BlockReady() const { return !Ready.empty(); }
+  // Blocks packed so far, the header's not counted.
+  std::size_t BlockCount() const { return Blocks; }
+  bool HasPending() const { return !Pending.empty(); }
+  // Every block packed so far and the events since as the last: the next bytes of the file.
+  std::vector<std::uint8_t> TakeBlocks();
+  // The whole file at once: the opening, the events and End.
+  std::vector<std::uint8_t> Finish(const TReplayHeader& Header);
 
 private:
-  std::vector<std::uint8_t> Body;
+  void Pack();
+
+  std::vector<std::uint8_t> Pending;
+  std::vector<std::uint8_t> Ready;
+  std::uint64_t Packed = 0;
+  std::size_t Blocks = 0;
   std::uint32_t PreviousReading = 0;
 };
 
+// The largest block the writer makes, in bytes of events, and the most blocks
+// a recording holds (the header's one included): a block every two seconds for a day and more.
+inline constexpr std::size_t MaxBlockEventBytes = 64u << 10;
+inline constexpr std::size_t MaxRecordingBlocks = 1u << 16;
+
 // The recording in Bytes, read from Path (named in errors); throws EReplayError
-// when it is not a recording, is cut short or damaged, or belongs to another
-// format or game version.
-TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::string& Path,
-                           const std::string& ExpectedGameVersion = GameVersion());
+// when it is not a recording, is damaged, holds settings the game never has,
+// is larger than any the recorder writes, or belongs to another format or
+// rules version. A file that ends after a whole block of events reads as a
+// recording that ends early.
+TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::string& Path);
 TRecording ReadRecording(const std::string& Path);

@@ -55,9 +55,16 @@ void TImageScr::SetPictureSize(int Width, int Height) {
   SetZoom(ZoomFactor, Ratio);
 }
 
-void TImageScr::SetZoom(int aZoom, double aDevicePixelRatio) {
+void TImageScr::SetZoom(int aZoom, double aDevicePixelRatio) { Show(aZoom, aDevicePixelRatio, QSize()); }
+
+void TImageScr::SetFitted(int aZoom, const QSize& Size, double aDevicePixelRatio) {
+  Show(aZoom, aDevicePixelRatio, Size);
+}
+
+void TImageScr::Show(int aZoom, double aDevicePixelRatio, const QSize& aFit) {
   ZoomFactor = aZoom;
   Ratio = aDevicePixelRatio > 0 ? aDevicePixelRatio : 1.0;
+  Fit = aFit;
   if (ZoomFactor == 1 && Ratio == 1.0) {
     Scaled = QImage();
   } else {
@@ -67,7 +74,7 @@ void TImageScr::SetZoom(int aZoom, double aDevicePixelRatio) {
   }
   Stale = QRegion(Kept.rect());
   const TViewSize Size = ZoomedSize({Kept.width(), Kept.height()}, ZoomFactor, Ratio);
-  setFixedSize(Size.Width, Size.Height);
+  setFixedSize(Fit.isEmpty() ? QSize(Size.Width, Size.Height) : Fit);
   update();
 }
 
@@ -85,6 +92,14 @@ void TImageScr::CopyFrom(TPicture& Picture) {
 }
 
 void TImageScr::PictureChanged(const QRect& Area) {
+  if (!Fit.isEmpty()) {
+    if (!Scaled.isNull())
+      Stale += Area;
+    // The smoothing blends each pixel into the screen pixel beside it.
+    const double Sx = static_cast<double>(width()) / Kept.width(), Sy = static_cast<double>(height()) / Kept.height();
+    update(QRectF(Area.x() * Sx, Area.y() * Sy, Area.width() * Sx, Area.height() * Sy).toAlignedRect().adjusted(-1, -1, 1, 1));
+    return;
+  }
   if (Scaled.isNull()) {
     update(Area);
     return;
@@ -133,12 +148,27 @@ void TImageScr::CopyRects(TPicture& Picture, const std::vector<TPictureRect>& Re
 void TImageScr::paintEvent(QPaintEvent* Event) {
   QPainter P(this);
   P.setCompositionMode(QPainter::CompositionMode_Source);
+  if (Fit.isEmpty()) {
+    PaintSquares(P, Event->region());
+  } else {
+    // The painter keeps to the parts asked for: only they are smoothed.
+    P.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QImage& Shown = ShownImage();
+    P.drawImage(QRectF(rect()), Shown, QRectF(Shown.rect()));
+  }
+  if (!Painted) {
+    Painted = true;
+    emit FirstPainted();
+  }
+}
+
+void TImageScr::PaintSquares(QPainter& P, const QRegion& Region) {
   const QImage& Shown = ShownImage();
   const double R = Shown.devicePixelRatio();
   const QRectF Picture(QPointF(0, 0), Shown.deviceIndependentSize());
   // Only the parts asked for: a few cells while the game runs. Each takes one
   // screen pixel for each pixel of Shown: no scaling happens here.
-  for (const QRect& Part : Event->region()) {
+  for (const QRect& Part : Region) {
     const QRectF Target = QRectF(Part) & Picture;
     if (!Target.isEmpty())
       P.drawImage(Target, Shown, QRectF(Target.topLeft() * R, Target.size() * R));
@@ -148,8 +178,4 @@ void TImageScr::paintEvent(QPaintEvent* Event) {
     P.fillRect(QRectF(Picture.width(), 0, width() - Picture.width(), height()), Qt::black);
   if (Picture.height() < height())
     P.fillRect(QRectF(0, Picture.height(), width(), height() - Picture.height()), Qt::black);
-  if (!Painted) {
-    Painted = true;
-    emit FirstPainted();
-  }
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+class QPainter;
 class TPicture;
 struct TPictureRect;
 
@@ -29,6 +30,11 @@ public:
   // Shows the picture at Zoom screen pixels per pixel on a screen with that
   // device pixel ratio, and takes the size that needs.
   void SetZoom(int aZoom, double aDevicePixelRatio);
+  // Shows the picture at Size (in units), between whole factors: each pixel
+  // made a square of aZoom screen pixels first (aZoom at or above Size), and
+  // only that smoothed down to the size, so a pixel stays flat with at most
+  // one blended screen pixel at each edge.
+  void SetFitted(int aZoom, const QSize& Size, double aDevicePixelRatio);
   int Zoom() const { return ZoomFactor; }
   // The picture as it goes to the screen, in screen pixels.
   const QImage& ShownImage();
@@ -44,11 +50,14 @@ private:
   // Part of the picture, in its own pixels, has changed.
   void PictureChanged(const QRect& Area);
   void BringScaledUpToDate();
+  void Show(int aZoom, double aDevicePixelRatio, const QSize& aFit);
+  void PaintSquares(QPainter& P, const QRegion& Region);
 
   QImage Kept;
   QImage Scaled;    // Kept at the zoom; empty at 1x on a screen of ratio 1
   QRegion Stale;    // parts of Kept not yet in Scaled
   int ZoomFactor = 1;
   double Ratio = 1.0;
+  QSize Fit;        // the size shown between whole factors; empty at a whole factor
   bool Painted = false;
 };

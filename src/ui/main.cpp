@@ -2,6 +2,7 @@
 #include "platform/random.h"
 #include "ui/app_icon.h"
 #include "ui/app_info.h"
+#include "ui/command_line.h"
 #include "ui/main_window.h"
 #include "ui/measure.h"
 #include "ui/replay_options.h"
@@ -13,7 +14,14 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-  TReplaySession Replay(argc, argv); // before the first seed: a recording keeps it, a replay gives it
+  // Help, the version and a line that cannot be followed end here: no window, no settings.
+  const TCommandLine Line = ReadCommandLine(argc, argv);
+  if (const int Answered = AnswerWithoutPlaying(Line); Answered >= 0)
+    return Answered;
+  const TAppFiles Files = ProgramFiles();
+  if (const std::string Clash = RecordPathClash(Line.Replay.RecordPath, Files); !Clash.empty())
+    return RefuseToPlay(Clash);
+  TReplaySession Replay(Line.Replay); // before the first seed: a recording keeps it, a replay gives it
   Randomize();
   QApplication App(argc, argv);
   // The title "Tinvell: 01h" names the settings section and the messages; the
@@ -24,7 +32,7 @@ int main(int argc, char** argv) {
 
   if (Replay.Refused())
     return 1;
-  auto Main = std::make_unique<TFrmMain>(Replay.Files(ProgramFiles()));
+  auto Main = std::make_unique<TFrmMain>(Replay.Files(Files));
   // Without its pictures there is nothing to play, and nothing to hear: one message is enough.
   const bool Silent = Replay.Verifying() || !Main->Game;
   auto DM = Silent ? nullptr : std::make_unique<TDM>(Main->IniF.get(), Main->AppPath + "/sounds/");
@@ -42,7 +50,7 @@ int main(int argc, char** argv) {
   if (!Main->EndRequested()) {
     QObject::connect(Main.get(), &TFrmMain::Closed, &App, &QCoreApplication::quit, Qt::QueuedConnection);
     CloseOnTerminationSignals([&Main] { Main->close(); });
-    MeasureWhenAsked(argc, argv, *Main);
+    MeasureWhenAsked(Line.MeasureSeconds, *Main);
     Replay.Begin(*Main);
     if (!Replay.Verifying())
       Main->show();

@@ -105,6 +105,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
     return;
   }
   ImageScr->SetPictureSize(static_cast<int>(Game->Scr->Width()), static_cast<int>(Game->Scr->Height()));
+  Game->Animation = IniF->ReadBool(AppTitle, "Animation", true);
   LoadView();
   TakeStoredPlace();
   Game->Init(FirstLevel);
@@ -144,6 +145,8 @@ void TFrmMain::FormDestroy() {
     }
     IniF->WriteBool(AppTitle, "SoundOn", SoundOnAtEnd);
     SaveView();
+    if (Game)
+      IniF->WriteBool(AppTitle, "Animation", Game->Animation);
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
@@ -158,6 +161,11 @@ std::int32_t TFrmMain::StartLevel() const {
 
 void TFrmMain::keyPressEvent(QKeyEvent* Event) {
   const std::uint32_t Code = GameKeyCode(*Event);
+  // In full screen Escape takes the player back to the window, not out of the game.
+  if (Code == vkEscape && FullScreenOn && Game) {
+    LeaveFullScreen();
+    return;
+  }
   if (Code == 0) {
     QWidget::keyPressEvent(Event);
     return;
@@ -211,10 +219,9 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
       G.Robot->MoveDown(false);
     break;
   case vkAdd:
-    G.IncHardness();
-    break;
   case vkSubtract:
-    G.DecHardness();
+    Key == vkAdd ? G.IncHardness() : G.DecHardness();
+    ShowLevelWhilePaused();
     break;
   case vkF1:
     G.Paused = true;
@@ -288,8 +295,16 @@ bool TFrmMain::CopyChangesToScreen() {
 
 void TFrmMain::ShowPausedState() {
   Game->Render();
-  Game->DrawPaused();
+  // The win and lose screens stay as they are: only a game in play is paused.
+  if (!Game->Stopped)
+    Game->DrawPaused();
   CopyToScreen();
+}
+
+void TFrmMain::ShowLevelWhilePaused() {
+  // The paused view shows the status line; a running game shows it at its next pass.
+  if (Game->Paused && !InfoScreenShown)
+    ShowPausedState();
 }
 
 void TFrmMain::ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index) {

@@ -2,8 +2,10 @@
 
 #include "ui/app_info.h"
 #include "ui/loop_pacer.h"
+#include "ui/view_scale.h"
 
 #include <QPoint>
+#include <QRect>
 #include <QWidget>
 
 #include <cstdint>
@@ -45,6 +47,8 @@ public:
   // The zoom of the windowed picture, 1 to 4, and whether the game fills the screen.
   int Zoom() const { return WindowZoom; }
   bool FullScreenShown() const { return FullScreenOn; }
+  // Full screen fills the screen between whole factors, not only at whole ones.
+  bool FullScreenFitted() const { return FullScreenFit; }
 
   void FormKeyDown(std::uint32_t Key);
   void ShowPausedState();
@@ -54,6 +58,8 @@ public:
   // Shows the picture in the window at aZoom, or fills the screen with it.
   void SetZoom(int aZoom);
   void SetFullScreen(bool On);
+  // Escape in full screen: back to the window, a running game paused.
+  void LeaveFullScreen();
   // The player left the window (another one took the keyboard, or it was
   // minimised): a running game pauses as if Pause were pressed.
   void PauseWhenAway();
@@ -83,6 +89,8 @@ private:
   // Draws what changed and copies it to the window; false when nothing did.
   bool CopyChangesToScreen();
   void ShowInfoScreen(void (TGame::*Draw)(), std::int32_t Index);
+  // The level changed: the paused view shows the new one.
+  void ShowLevelWhilePaused();
   std::int32_t StartLevel() const;
   void TakeStoredPlace();
   void TakeStoredPlaceBesidePlacement();
@@ -91,6 +99,9 @@ private:
   void SaveView();
   void PlaceView();
   void KeepOnScreen();
+  // The window's frame, and the largest zoom whose framed window fits the screen's free area.
+  TViewSize FrameSize() const;
+  int FittingZoom() const;
   // Full screen: the picture in the middle of the window, black around it.
   void CentrePicture();
   // Where the window stands when it is not full screen.
@@ -105,7 +116,9 @@ private:
   std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
   int WindowZoom = 1;
   bool FullScreenOn = false;
+  bool FullScreenFit = true;
   QPoint WindowedAt;
+  QRect WindowedArea; // the client area before full screen, once the window has had one
 };
 
 // Ends a run: the settings dialog, the sound module and the main window are

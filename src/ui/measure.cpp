@@ -12,8 +12,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include <sys/resource.h>
@@ -82,11 +80,7 @@ void PrintUse(const char* When, const TUse& Use, double Wall) {
 }
 } // namespace
 
-void MeasureWhenAsked(int argc, char** argv, TFrmMain& Main) {
-  int Seconds = 0;
-  for (int I = 1; I + 1 < argc; ++I)
-    if (std::strcmp(argv[I], "--measure") == 0)
-      Seconds = std::atoi(argv[I + 1]);
+void MeasureWhenAsked(int Seconds, TFrmMain& Main) {
   if (Seconds <= 0)
     return;
   QObject::connect(Main.ImageScr, &TImageScr::FirstPainted, &Main, [&Main, Seconds] {

@@ -8,10 +8,11 @@
 #include "ui/main_window.h"
 #include "ui/replay_run.h"
 
+#include <QtGlobal>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -42,29 +43,22 @@ bool MayRecordTo(const std::string& Path) {
   return access(Folder.empty() ? "." : Folder.c_str(), W_OK | X_OK) == 0;
 }
 
-void PrintOutcome(const TFrmMain& Main) {
-  std::printf("%s\n", OutcomeLine(*Main.Game).c_str());
+void PrintOutcome(const TFrmMain& Main, const char* Note = "") {
+  std::printf("%s%s\n", OutcomeLine(*Main.Game).c_str(), Note);
   std::fflush(stdout);
+}
+
+// Verifying shows nothing: the window system's remarks on zoom and full screen are no fault of the recording.
+void QuietWindowSystem(QtMsgType Type, const QMessageLogContext&, const QString& Text) {
+  if (Type != QtWarningMsg && Type != QtInfoMsg && Type != QtDebugMsg)
+    std::fprintf(stderr, "%s\n", Text.toLocal8Bit().constData());
 }
 } // namespace
 
-TReplayOptions ReadReplayOptions(int argc, char** argv) {
-  TReplayOptions O;
-  for (int I = 1; I < argc; ++I) {
-    const bool HasValue = I + 1 < argc;
-    if (std::strcmp(argv[I], "--record") == 0 && HasValue)
-      O.RecordPath = argv[++I];
-    else if (std::strcmp(argv[I], "--replay") == 0 && HasValue)
-      O.ReplayPath = argv[++I];
-    else if (std::strcmp(argv[I], "--verify") == 0)
-      O.Verify = true;
-  }
-  return O;
-}
-
-TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOptions(argc, argv)) {
+TReplaySession::TReplaySession(const TReplayOptions& Asked) : Options(Asked) {
   if (Verifying()) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(QuietWindowSystem);
     ErrorSink = std::make_unique<TErrorStream>();
     SetMessageSink(ErrorSink.get());
   }
@@ -86,7 +80,7 @@ TReplaySession::TReplaySession(int argc, char** argv) : Options(ReadReplayOption
   }
   if (Options.RecordPath.empty())
     return;
-  // A recording that could not be written at the end would lose the whole game: try now.
+  // A recording that could not be written would lose the whole game: try now.
   if (!MayRecordTo(Options.RecordPath)) {
     LoadFault = "Cannot record to \"" + Options.RecordPath + "\": the file cannot be written.";
     return;
@@ -127,8 +121,10 @@ TAppFiles TReplaySession::Files(const TAppFiles& Program) const {
 void TReplaySession::Begin(TFrmMain& Main) {
   if (!Main.Game)
     return;
-  if (Recorder)
+  if (Recorder) {
     RecordWatch = std::make_unique<TRecordingWatch>(Main, *Recorder);
+    Recorder->WriteTo(Options.RecordPath);
+  }
   if (Player) {
     Driver = std::make_unique<TReplayDriver>(Main, *Player, !Verifying());
     Driver->Start();
@@ -148,20 +144,23 @@ int TReplaySession::Conclude(TFrmMain& Main, int Result) {
     return Result;
   if (Recorder) {
     RecordWatch.reset();
-    try {
-      Recorder->Save(Options.RecordPath);
-    } catch (const EReplayError& Error) {
-      std::fprintf(stderr, "%s\n", Error.what());
-      return Result != 0 ? Result : 1;
-    }
+    Recorder->Finish();
     PrintOutcome(Main);
-    return Result;
+    if (Recorder->Fault().empty())
+      return Result;
+    std::fprintf(stderr, "%s\n", Recorder->Fault().c_str());
+    return Result != 0 ? Result : 1;
   }
   if (!Driver)
     return Result;
   if (!Player->FaultText().empty()) {
     Tell(Player->FaultText());
     return Result != 0 ? Result : 1;
+  }
+  if (Driver->Complete() && Player->EndsEarly()) {
+    Tell("The recording \"" + Options.ReplayPath + "\" ends early (it was cut short): the replay stopped at its end.");
+    PrintOutcome(Main, " (cut short)");
+    return Verifying() && Result == 0 ? 1 : Result;
   }
   if (Driver->Complete()) {
     PrintOutcome(Main);

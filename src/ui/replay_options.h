@@ -12,13 +12,12 @@ class TReplayRecorder;
 class TRecordingWatch;
 class TMessageSink;
 
-// What the command line asks: "--record FILE", "--replay FILE", "--verify".
+// What the command line asks of a recording or a replay (see ui/command_line.h).
 struct TReplayOptions {
   std::string RecordPath;
   std::string ReplayPath;
   bool Verify = false;
 };
-TReplayOptions ReadReplayOptions(int argc, char** argv);
 
 // A recording or a replay for the length of the program. Made first thing in
 // main, before the random generator's first seed: a recording keeps that seed,
@@ -26,7 +25,7 @@ TReplayOptions ReadReplayOptions(int argc, char** argv);
 // for no display and sends messages to standard error.
 class TReplaySession {
 public:
-  TReplaySession(int argc, char** argv);
+  explicit TReplaySession(const TReplayOptions& Asked);
   ~TReplaySession();
   TReplaySession(const TReplaySession&) = delete;
   TReplaySession& operator=(const TReplaySession&) = delete;

@@ -2,8 +2,10 @@
 
 #include "assets/sound.h"
 #include "engine/game.h"
+#include "platform/message_box.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "shared/app_title.h"
 #include "ui/main_window.h"
 
 #include <QCoreApplication>
@@ -27,6 +29,8 @@ constexpr double LongestRestMs = 5;
 // A replay that uses no event for this long waits for something the recording does not give.
 constexpr int ProgressCheckMs = 1000;
 constexpr int IdleChecksBeforeGivingUp = 3;
+// How long a recorded event may wait in memory before it is on disk.
+constexpr int RecordingWriteMs = 2000;
 
 double SteadyMs() {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -37,9 +41,16 @@ TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : 
   Recorder.SetStartSettings(static_cast<std::int32_t>(Main.Game->StartHardnessLevel),
                             Main.Game->TrashGeneratorAlgorythmIndex, Main.DM == nullptr || Main.DM->UseSound);
   Main.InputWatch = this;
+  QObject::connect(&WriteTimer, &QTimer::timeout, [this] { Recorder.WritePending(); });
+  WriteTimer.start(RecordingWriteMs);
+  // The game may be inside a tick when the recording stops: the message waits for the window's next events.
+  Recorder.Stopped = [this](const std::string& Reason) {
+    QTimer::singleShot(0, &Main, [Reason] { ShowMessage({AppTitle, Reason, TMessageIcon::Error, false}); });
+  };
 }
 
 TRecordingWatch::~TRecordingWatch() {
+  Recorder.Stopped = nullptr;
   if (Main.InputWatch == this)
     Main.InputWatch = nullptr;
 }

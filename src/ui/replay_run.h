@@ -3,6 +3,7 @@
 #include "ui/input_watch.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,9 @@ class TReplayRecorder;
 
 // Tells a recording every key the main window handles and every setting the
 // dialog changes. Made once the windows have set the game up: that is the
-// start the recording notes.
+// start the recording notes. Has what the recording holds written every
+// couple of seconds, and tells the player once, in a message, should it stop
+// before the game ends.
 class TRecordingWatch : public TInputWatch {
 public:
   TRecordingWatch(TFrmMain& Main, TReplayRecorder& Recorder);
@@ -26,6 +29,7 @@ public:
 private:
   TFrmMain& Main;
   TReplayRecorder& Recorder;
+  QTimer WriteTimer;
 };
 
 // Plays a recording in the main window. Each recorded key and setting reaches

@@ -12,6 +12,11 @@ int Units(int Pixels, double DevicePixelRatio) {
 bool Fits(TViewSize Inner, TViewSize Outer) { return Inner.Width <= Outer.Width && Inner.Height <= Outer.Height; }
 
 double Ratio(double DevicePixelRatio) { return DevicePixelRatio > 0 ? DevicePixelRatio : 1.0; }
+
+// Screen pixels across and down, whole ones only.
+TViewSize ScreenPixels(TViewSize Screen, double R) {
+  return {static_cast<int>(std::floor(Screen.Width * R + 1e-6)), static_cast<int>(std::floor(Screen.Height * R + 1e-6))};
+}
 } // namespace
 
 TViewSize ZoomedSize(TViewSize Picture, int Zoom, double DevicePixelRatio) {
@@ -31,11 +36,31 @@ int AutoZoom(TViewSize Available, TViewSize Frame, double DevicePixelRatio, TVie
 int FullScreenZoom(TViewSize Screen, double DevicePixelRatio, TViewSize Picture) {
   if (Picture.Width <= 0 || Picture.Height <= 0)
     return 1;
+  const TViewSize Pixels = ScreenPixels(Screen, Ratio(DevicePixelRatio));
+  return std::max(1, std::min(Pixels.Width / Picture.Width, Pixels.Height / Picture.Height));
+}
+
+TViewSize FitSize(TViewSize Screen, double DevicePixelRatio, TViewSize Picture) {
   const double R = Ratio(DevicePixelRatio);
-  // Screen pixels across, whole ones only.
-  const int Across = static_cast<int>(std::floor(Screen.Width * R + 1e-6));
-  const int Down = static_cast<int>(std::floor(Screen.Height * R + 1e-6));
-  return std::max(1, std::min(Across / Picture.Width, Down / Picture.Height));
+  if (Picture.Width <= 0 || Picture.Height <= 0)
+    return Screen;
+  const TViewSize Pixels = ScreenPixels(Screen, R);
+  // The side that runs out first takes the whole screen; the other follows the picture's shape.
+  const auto Along = [](int Side, int Of, int Per) {
+    return static_cast<int>(std::lround(static_cast<double>(Side) * Of / Per));
+  };
+  TViewSize Fit{Pixels.Width, Along(Pixels.Width, Picture.Height, Picture.Width)};
+  if (Fit.Height > Pixels.Height)
+    Fit = {Along(Pixels.Height, Picture.Width, Picture.Height), Pixels.Height};
+  return {std::max(1, Units(Fit.Width, R)), std::max(1, Units(Fit.Height, R))};
+}
+
+int FitZoom(TViewSize Fit, double DevicePixelRatio, TViewSize Picture) {
+  if (Picture.Width <= 0 || Picture.Height <= 0)
+    return 1;
+  const TViewSize Pixels = ScreenPixels(Fit, Ratio(DevicePixelRatio));
+  const auto Over = [](int Side, int Of) { return (Side + Of - 1) / Of; };
+  return std::max({1, Over(Pixels.Width, Picture.Width), Over(Pixels.Height, Picture.Height)});
 }
 
 int SteppedZoom(int Zoom, int Step) { return std::clamp(Zoom + Step, MinZoom, MaxZoom); }

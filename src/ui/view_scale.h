@@ -30,6 +30,16 @@ int AutoZoom(TViewSize Available, TViewSize Frame, double DevicePixelRatio, TVie
 // The zoom in full screen: the largest whole factor that fits the Screen, at least 1.
 int FullScreenZoom(TViewSize Screen, double DevicePixelRatio, TViewSize Picture);
 
+// The picture filling the Screen as far as its shape allows, in units: the
+// largest size of the Picture's proportions whose screen pixels fit, each side
+// rounded to the nearest pixel.
+TViewSize FitSize(TViewSize Screen, double DevicePixelRatio, TViewSize Picture);
+
+// The whole factor a picture of Fit (in units) is first scaled to, before it
+// is smoothed down to Fit: the smallest at or above it, so that the smoothing
+// blends at most one screen pixel at each edge of a pixel.
+int FitZoom(TViewSize Fit, double DevicePixelRatio, TViewSize Picture);
+
 // Zoom moved Step steps, kept from MinZoom to MaxZoom.
 int SteppedZoom(int Zoom, int Step);
 

@@ -27,14 +27,12 @@ double RatioOf(const QScreen* Screen) { return Screen != nullptr ? Screen->devic
 } // namespace
 
 void TFrmMain::LoadView() {
-  const TViewSize Picture = SizeOf(ImageScr->Image().size());
-  WindowZoom = StoredZoom(IniF->ReadInteger(AppTitle, "Zoom", 0));
-  if (WindowZoom == 0) {
-    const QScreen* Screen = screen();
-    const TViewSize Available = Screen != nullptr ? SizeOf(Screen->availableGeometry()) : Picture;
-    WindowZoom = AutoZoom(Available, FrameAllowance, RatioOf(Screen), Picture);
-  }
+  // A stored zoom whose window no longer fits this screen gives way to the largest that does.
+  const int Stored = StoredZoom(IniF->ReadInteger(AppTitle, "Zoom", 0));
+  const int Fitting = FittingZoom();
+  WindowZoom = Stored != 0 ? std::min(Stored, Fitting) : Fitting;
   FullScreenOn = IniF->ReadInteger(AppTitle, "FullScreen", 0) == 1;
+  FullScreenFit = IniF->ReadInteger(AppTitle, "FullScreenFit", 1) != 0;
   // The stored position is where the window goes when it leaves full screen.
   WindowedAt = pos();
   PlaceView();
@@ -45,10 +43,26 @@ void TFrmMain::SaveView() {
     return;
   IniF->WriteInteger(AppTitle, "Zoom", WindowZoom);
   IniF->WriteBool(AppTitle, "FullScreen", FullScreenOn);
+  IniF->WriteBool(AppTitle, "FullScreenFit", FullScreenFit);
+}
+
+TViewSize TFrmMain::FrameSize() const {
+  // Known once the window system has framed the window; an allowance before.
+  if (!isVisible())
+    return FrameAllowance;
+  return SizeOf(frameGeometry().size() - geometry().size());
+}
+
+int TFrmMain::FittingZoom() const {
+  const QScreen* Screen = screen();
+  const TViewSize Picture = SizeOf(ImageScr->Image().size());
+  if (Screen == nullptr)
+    return MaxZoom;
+  return AutoZoom(SizeOf(Screen->availableGeometry()), FrameSize(), RatioOf(Screen), Picture);
 }
 
 void TFrmMain::SetZoom(int aZoom) {
-  WindowZoom = std::clamp(aZoom, MinZoom, MaxZoom);
+  WindowZoom = std::clamp(aZoom, MinZoom, std::max(MinZoom, FittingZoom()));
   if (FullScreenOn)
     return;
   PlaceView();
@@ -58,14 +72,25 @@ void TFrmMain::SetZoom(int aZoom) {
 void TFrmMain::SetFullScreen(bool On) {
   if (On == FullScreenOn)
     return;
-  if (On)
+  if (On) {
     WindowedAt = pos();
+    // The client area's own place: a window manager frames it again the same way.
+    WindowedArea = geometry();
+  }
   FullScreenOn = On;
   PlaceView();
-  if (!On) {
+  if (On)
+    return;
+  if (WindowedArea.isValid())
+    setGeometry(QRect(WindowedArea.topLeft(), size()));
+  else
     move(WindowedAt);
-    KeepOnScreen();
-  }
+  KeepOnScreen();
+}
+
+void TFrmMain::LeaveFullScreen() {
+  SetFullScreen(false);
+  PauseWhenAway();
 }
 
 void TFrmMain::PlaceView() {
@@ -83,7 +108,12 @@ void TFrmMain::PlaceView() {
     return;
   }
   const QRect Area = Screen != nullptr ? Screen->geometry() : QRect(QPoint(0, 0), size());
-  ImageScr->SetZoom(FullScreenZoom(SizeOf(Area), Ratio, Picture), Ratio);
+  if (FullScreenFit) {
+    const TViewSize Fit = FitSize(SizeOf(Area), Ratio, Picture);
+    ImageScr->SetFitted(FitZoom(Fit, Ratio, Picture), QSize(Fit.Width, Fit.Height), Ratio);
+  } else {
+    ImageScr->SetZoom(FullScreenZoom(SizeOf(Area), Ratio, Picture), Ratio);
+  }
   setMinimumSize(0, 0);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   QPalette Black = palette();

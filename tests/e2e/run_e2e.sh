@@ -204,6 +204,9 @@ key Pause
 key Pause
 sleep 1
 key Right Up
+# Zoom and full screen are recorded too; verifying them prints nothing.
+key ctrl+plus F11
+key F11 ctrl+minus
 sleep 0.5
 kill -TERM "$game_pid"
 wait_exit 10 || fail "the recording run ignored SIGTERM"
@@ -216,6 +219,7 @@ echo "$recorded" | grep -q '^quit, 0 ticks' && fail "nothing was played while re
 verified=$(cd "$game" && timeout 60 ./clankora --replay "$rec" --verify 2>"$work/verify.err") ||
   { cat "$work/verify.err"; fail "--replay --verify did not succeed"; }
 [ "$verified" = "$recorded" ] || fail "--verify reports '$verified', the recording run '$recorded'"
+[ -s "$work/verify.err" ] && { cat "$work/verify.err"; fail "--verify printed more than its line"; }
 (cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --replay "$rec" \
    >"$work/replay.out" 2>"$work/replay.err") &
 game_pid=$!
@@ -223,13 +227,37 @@ win=$(find_window '^Clankora!$') || { cat "$work/replay.err"; fail "the replay o
 wait_exit 30 || fail "the replay in the window did not end by itself"
 [ "$(tail -n 1 "$work/replay.out")" = "$recorded" ] || fail "the replay in the window ended elsewhere"
 
-step "a cut recording is refused with a message, and nothing is played"
-head -c 40 "$rec" >"$work/cut.rec"
+step "a recording cut inside its header is refused with a message, and nothing is played"
+head -c 24 "$rec" >"$work/cut.rec"
 if (cd "$game" && timeout 20 ./clankora --replay "$work/cut.rec" --verify >"$work/cut.out" 2>"$work/cut.err"); then
   fail "a cut recording was accepted"
 fi
 grep -q "cut.rec\": it is cut short" "$work/cut.err" || { cat "$work/cut.err"; fail "no clear message about the cut file"; }
 [ -s "$work/cut.out" ] && fail "a cut recording printed an outcome"
+
+step "a recording whose game was killed replays up to where it was written, and says it ends early"
+rec="$work/killed.rec"
+(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
+   >"$work/killed.out" 2>"$work/killed.err") &
+game_pid=$!
+win=$(find_window '^Clankora!$') || { cat "$work/killed.err"; fail "the recording run opened no window"; }
+key space
+for _ in 1 2 3 4; do key Left Up; sleep 0.3; key Right; sleep 0.3; done
+sleep 2.5 # the recording's blocks reach the disk every two seconds
+kill -KILL "$game_pid"
+wait_exit 10 || fail "the recording run outlived SIGKILL"
+[ -s "$rec" ] || fail "a killed game left no recording"
+for run in 1 2; do
+  if (cd "$game" && timeout 60 ./clankora --replay "$rec" --verify >"$work/killed-$run.out" 2>"$work/killed.err"); then
+    fail "--verify of a recording that ends early exited with 0"
+  fi
+done
+grep -qE '^(won|lost|quit), [0-9]+ ticks, [0-9]+ lives, level [0-9]+, yard [0-9a-f]{16} \(cut short\)$' \
+  "$work/killed-1.out" || { cat "$work/killed-1.out" "$work/killed.err"; fail "no outcome line marked as cut short"; }
+grep -q '^quit, 0 ticks' "$work/killed-1.out" && fail "nothing of the killed game was replayed"
+cmp -s "$work/killed-1.out" "$work/killed-2.out" || fail "two replays of the killed game ended apart"
+grep -q 'killed.rec" ends early (it was cut short)' "$work/killed.err" ||
+  { cat "$work/killed.err"; fail "the replay did not say that the recording ends early"; }
 
 # --- How fast ---------------------------------------------------------------
 step "measuring: start to first picture, the main loop's pace, processor use"
@@ -267,6 +295,8 @@ expect_identical() {
 
 zoomed="$work/zoomed"
 install_game "$zoomed"
+# Full screen at whole factors only, as it was before it fitted the screen's shape.
+printf '[Tinvell: 01h]\nFullScreenFit=0\n' > "$zoomed/clankora.ini"
 start_game "$zoomed"
 win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open on the large screen"; }
 sleep 0.5
@@ -299,13 +329,15 @@ sleep 0.3
 [ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
 key F11
 
-step "Escape in full screen: Zoom and FullScreen are kept after the other settings"
-key Escape
-wait_exit 10 || fail "the program did not end on Escape"
+step "ending in full screen: Zoom and FullScreen are kept after the other settings, FullScreenFit as it was, then Animation"
+kill -TERM "$game_pid"
+wait_exit 10 || fail "the program did not end on SIGTERM"
 ini="$zoomed/clankora.ini"
-grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" || { cat "$ini"; fail "Zoom and FullScreen were not saved"; }
-[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 2 | tr '\n' ' ')" = "Zoom FullScreen " ] ||
-  { cat "$ini"; fail "Zoom and FullScreen are not written after the other keys"; }
+grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" && grep -qx 'FullScreenFit=0' "$ini" ||
+  { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit were not saved"; }
+# FullScreenFit stood first in the file before the start: it keeps its line.
+[ "$(grep -o '^[A-Za-z]*' "$ini" | tail -n 3 | tr '\n' ' ')" = "Zoom FullScreen Animation " ] ||
+  { cat "$ini"; fail "Zoom, FullScreen and Animation are not written after the other keys"; }
 
 step "measuring at 2x in full screen and in a window"
 for mode in 1 0; do

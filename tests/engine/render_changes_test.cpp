@@ -65,7 +65,17 @@ public:
 };
 
 // Every kind of moment the picture goes through; the run must meet each.
-enum TMoment { Moved, Bomb, Paused, Help, NewGame, Level, Lost, Won, MomentCount };
+enum TMoment { Moved, Bomb, Paused, Help, NewGame, Level, Lost, Won, Walking, Jumping, MomentCount };
+
+// Whether the robot shows a frame of one of these sets now.
+bool PoseFrom(const TGame& G, std::initializer_list<const TFigureSprites*> Sets) {
+  const TPngImage* Shown = G.Robot->Pose.Frame(*G.SpritesContainer, G.CurrentTime);
+  for (const TFigureSprites* Set : Sets)
+    for (std::uint32_t I = 1; I <= Set->SpritesCount(); ++I)
+      if (Shown != nullptr && Set->Sprite(I) == Shown)
+        return true;
+  return false;
+}
 
 class KeptPictureTest : public ::testing::TestWithParam<std::string> {};
 } // namespace
@@ -80,6 +90,8 @@ TEST_P(KeptPictureTest, EveryPassShowsWhatAWholeRenderShows) {
     const auto Chance = [&P](std::uint32_t InN) { return P.Player() % InN == 0; };
     bool Playing = true;
     std::uint32_t Rare = Seed; // the rare moments take turns
+    std::uint32_t HeldSteps = 0; // a held Left or Right still to repeat
+    void (TRobot::*Held)() = &TRobot::MoveLeft;
     for (std::uint32_t Step = 0; Step < 5000; ++Step) {
       P.Clock.Advance(1 + P.Player() % 4);
       // A key arrives while the loop waits.
@@ -90,10 +102,18 @@ TEST_P(KeptPictureTest, EveryPassShowsWhatAWholeRenderShows) {
         }
         continue;
       }
-      if (Chance(25)) {
+      if (HeldSteps > 0 && Step % 12 == 0) {
+        // The key's own repeat, about every 30 ms.
+        (G.Robot.get()->*Held)();
+        --HeldSteps;
+      } else if (Chance(25)) {
         const TRobot& R = *G.Robot;
         const auto Before = std::make_pair(R.X, R.Y);
-        switch (P.Player() % 5) {
+        switch (P.Player() % 6) {
+        case 5:
+          Held = Chance(2) ? &TRobot::MoveLeft : &TRobot::MoveRight;
+          HeldSteps = 3 + P.Player() % 6;
+          break;
         case 0: G.Robot->MoveLeft(); break;
         case 1: G.Robot->MoveRight(); break;
         case 2: G.Robot->Jump(); break;
@@ -144,6 +164,11 @@ TEST_P(KeptPictureTest, EveryPassShowsWhatAWholeRenderShows) {
       do {
         P.Pass();
         ASSERT_TRUE(P.Window.SamePixels(*P.Reference)) << "seed " << Seed << ", step " << Step;
+        const TSpritesContainer& SC = *G.SpritesContainer;
+        if (PoseFrom(G, {&SC.RobotWalkLeft, &SC.RobotWalkRight}))
+          Met.insert(Walking);
+        if (PoseFrom(G, {&SC.RobotJumpLeft, &SC.RobotJumpRight}))
+          Met.insert(Jumping);
       } while (P.Watch.Changed(G) && !G.Stopped);
       if (G.Stopped) {
         Met.insert(G.Lives == 0 ? Lost : Won);

@@ -72,6 +72,7 @@ TEST_F(RenderTest, TheStatusLineShowsLivesAndBombsBesideTheirIcons) {
   EXPECT_LT(Lives.Left, 42 + 20);
   EXPECT_GE(Lives.Top, 10);
   const TBox Bombs = YellowBox(Scr(), 106, 0, 300, 60);
+  EXPECT_TRUE(YellowBox(Scr(), 300, 0, 500, 60).Empty()) << "the middle of the line stays clear";
   ASSERT_FALSE(Bombs.Empty());
   EXPECT_GT(Bombs.Left, 138);
   EXPECT_LT(Bombs.Left, 138 + 20);
@@ -91,7 +92,39 @@ TEST_F(RenderTest, TheStatusLineShowsLivesAndBombsBesideTheirIcons) {
     BombsAfter.push_back(Scr().PixelAt(X, 20));
   EXPECT_EQ(LivesBefore, LivesAfter);
   EXPECT_NE(BombsBefore, BombsAfter);
-  EXPECT_EQ(Game->MessageStr, " X 7");
+}
+
+TEST_F(RenderTest, TheLevelStandsAtTheRightEndOfTheStatusLineAndFollowsEveryChange) {
+  const auto LevelPixels = [this] {
+    std::vector<std::uint32_t> Row;
+    for (int X = 500; X < 640; ++X)
+      Row.push_back(Scr().PixelAt(X, 20));
+    return Row;
+  };
+  Game->Render();
+  EXPECT_EQ(Game->MessageStr, "Level 5") << "composed last, as every status text";
+  // As far in from the right edge as the lives are from the left, on the same line.
+  const TBox Level = YellowBox(Scr(), 300, 0, 640, 60);
+  ASSERT_FALSE(Level.Empty());
+  EXPECT_LE(Level.Right, 629);
+  EXPECT_GE(Level.Right, 625);
+  EXPECT_GT(Level.Left, 500);
+  EXPECT_GE(Level.Top, 10);
+  EXPECT_LT(Level.Bottom, 40);
+  const std::vector<std::uint32_t> AtFive = LevelPixels();
+
+  // Up, down and a level set outright each show the new level; the same level the same pixels.
+  Game->IncHardness();
+  Game->Render();
+  EXPECT_EQ(Game->MessageStr, "Level 6");
+  EXPECT_NE(LevelPixels(), AtFive);
+  Game->DecHardness();
+  Game->Render();
+  EXPECT_EQ(LevelPixels(), AtFive);
+  Game->SetHardness(10);
+  Game->Render();
+  EXPECT_EQ(Game->MessageStr, "Level 10");
+  EXPECT_GT(YellowBox(Scr(), 300, 0, 640, 60).Left, 480) << "two digits still fit";
 }
 
 TEST_F(RenderTest, ThePausedTextIsCentredByItsMeasuredSize) {

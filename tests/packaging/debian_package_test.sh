@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Makes the Debian package from the built game and checks its control fields
-# and files; as root, also installs it with dpkg, plays "clankora" from the
-# PATH as an ordinary player, and removes it, leaving none of its files.
+# Makes the Debian package from the built game twice, a second apart, and
+# checks that both are the same file; checks its control fields and files,
+# that lintian finds no error and no warning in it, and that its program is
+# hardened; as root, also installs it with dpkg, plays "clankora" from the PATH
+# as an ordinary player, and removes it, leaving none of its files.
 #   debian_package_test.sh BUILD_DIR VERSION
 set -euo pipefail
+# The package's time must come from the source by itself.
+unset SOURCE_DATE_EPOCH
 
 build=$(cd "$1" && pwd)
 version=$2
@@ -18,11 +22,22 @@ cleanup() {
 }
 trap cleanup EXIT
 
-step "cpack -G DEB"
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/cpack.log" 2>&1 ||
-  { cat "$work/cpack.log"; fail "cpack failed"; }
-deb=$(ls "$work"/out/clankora_*.deb 2>/dev/null | head -n 1)
+pack() { # OUT-DIR: makes the package there and prints its path
+  (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$1") >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log" >&2; fail "cpack failed"; }
+  ls "$1"/clankora_*.deb 2>/dev/null | head -n 1
+}
+step "cpack -G DEB, twice"
+deb=$(pack "$work/out")
 [ -n "$deb" ] || { cat "$work/cpack.log"; fail "no clankora_*.deb was made"; }
+sleep 1.5
+again=$(pack "$work/again")
+cmp "$deb" "$again" || fail "two packages made from one build differ"
+epoch=$(cat "$build/packaging/source_date_epoch")
+stamp=$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')
+other=$(dpkg-deb --fsys-tarfile "$deb" | tar -tv --full-time | grep -v -F " $stamp " || true)
+[ -z "$other" ] || fail "files in the package are not dated $stamp, the source's time: $other"
+dpkg-deb -x "$deb" "$work/root"
 
 step "control fields"
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -35,10 +50,10 @@ description=$(field Description)
 [ "$(echo "$description" | wc -l)" -gt 1 ] || fail "the description has no long text"
 long=$(echo "$description" | awk 'length > 80')
 [ -z "$long" ] || fail "description lines longer than 80 columns: $long"
+[[ "$(field Recommends)" == *qt6-wayland* ]] || fail "qt6-wayland is not recommended: $(field Recommends)"
 # Every library the program needs is a dependency, found from the program itself.
 depends=$(field Depends)
 depends_names=$(echo "$depends" | tr ',|' '\n\n' | sed 's/^ *//; s/[ :].*//')
-dpkg-deb -x "$deb" "$work/root"
 needed=$(readelf -d "$work/root/usr/games/clankora" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 [ -n "$needed" ] || fail "the packaged program names no libraries"
 for lib in $needed; do
@@ -61,8 +76,29 @@ expect_file /usr/share/applications/clankora.desktop
 expect_file /usr/share/metainfo/org.clankora.clankora.metainfo.xml
 expect_file /usr/share/man/man6/clankora.6.gz
 for n in 16 24 32 48 64 128 256 512; do expect_file "/usr/share/icons/hicolor/${n}x${n}/apps/clankora.png"; done
+expect_file /usr/share/doc/clankora/copyright
+expect_file /usr/share/doc/clankora/changelog.gz
+grep -q '^License: Expat' "$work/root/usr/share/doc/clankora/copyright" || fail "the copyright file names no licence"
+zcat "$work/root/usr/share/doc/clankora/changelog.gz" | head -n 1 | grep -q "^clankora ($version) " ||
+  fail "the changelog does not begin with version $version"
+grep -qx 'Exec=clankora' "$work/root/usr/share/applications/clankora.desktop" ||
+  fail "the launcher does not start clankora from the PATH"
 outside=$(grep -v -e '^/$' -e '^/usr/$' -e '^/usr/games/' -e '^/usr/share/' "$work/files" || true)
 [ -z "$outside" ] || fail "files outside /usr/games and /usr/share: $outside"
+
+step "lintian: no error, no warning"
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup installs it)"
+lintian --fail-on error,warning --display-info "$deb" >"$work/lintian.log" 2>&1 ||
+  { cat "$work/lintian.log"; fail "lintian found errors or warnings"; }
+sed 's/^/  /' "$work/lintian.log"
+
+step "the program is hardened"
+command -v hardening-check >/dev/null || fail "hardening-check is not installed (scripts/setup installs devscripts)"
+# Control-flow protection is not among the flags of this Debian release.
+hardening-check --nocfprotection "$work/root/usr/games/clankora" >"$work/hardening.log" 2>&1 ||
+  { cat "$work/hardening.log"; fail "the program is not hardened"; }
+sed 's/^/  /' "$work/hardening.log"
+file "$work/root/usr/games/clankora" | grep -q ', stripped' || fail "the program is not stripped"
 
 if [ "$(id -u)" -ne 0 ]; then
   # Reported as skipped: the install, the play and the removal were not tried.

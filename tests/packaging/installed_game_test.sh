@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the built game into a temporary prefix and plays it from another
-# folder as an ordinary player whose home is a fresh folder: the start screen
-# appears, Escape ends the game, and the settings land in the player's home,
-# not in the install tree.
+# Installs the built game into the prefix ~/.local of a fresh player's home
+# (whose name has a space) and starts it as the desktop would, through the
+# launcher's Exec= line, from another folder, with a PATH that does not hold
+# the games folder: the start screen appears, Escape ends the game, and the
+# settings land in the player's home, not in the install tree.
 #   installed_game_test.sh BUILD_DIR GAMES_DIR (the program's folder under the prefix)
 set -euo pipefail
 
@@ -13,8 +14,10 @@ chmod 755 "$work"
 . "$(dirname "$0")/player.sh"
 trap 'stop_player; rm -rf "$work"' EXIT
 
-prefix="$work/prefix"
-step "cmake --install into a temporary prefix"
+home="$work/the player"
+prefix="$home/.local"
+make_player_home "$home"
+step "cmake --install into ~/.local"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "the install failed"; }
 for f in "$games/clankora" share/clankora/sprites/1st_screen.png share/clankora/sounds/boom01.wav \
          share/applications/clankora.desktop share/metainfo/org.clankora.clankora.metainfo.xml \
@@ -23,13 +26,20 @@ for f in "$games/clankora" share/clankora/sprites/1st_screen.png share/clankora/
 done
 [ ! -e "$prefix/$games/sprites" ] || fail "the pictures were installed beside the program"
 
-step "the installed game, started from another folder by an ordinary player"
+step "the launcher names the installed program by its full path"
+launcher="$prefix/share/applications/clankora.desktop"
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$launcher" || fail "the installed launcher is not valid"; fi
+command=$(sed -n 's/^Exec=//p' "$launcher")
+# The path holds a space and no character the format escapes: it is only quoted.
+[ "$command" = "\"$prefix/$games/clankora\"" ] || fail "the launcher's command is $command"
+program=${command#\"}
+program=${program%\"}
+
+step "the installed game, started through its launcher from another folder by an ordinary player"
 start_display
-home="$work/home"
 elsewhere="$work/elsewhere"
-make_player_home "$home"
 make_player_home "$elsewhere"
-start_as_player "$elsewhere" "$home" "$prefix/$games/clankora"
+start_as_player "$elsewhere" "$home" "$program"
 expect_start_screen_then_escape "$prefix/share/clankora/sprites/1st_screen.png"
 
 step "the settings are in the player's home, nowhere else"

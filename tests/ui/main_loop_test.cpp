@@ -51,7 +51,8 @@ TEST_F(MainLoopTest, WithTheClockStillItRestsAMillisecondAtATimeAndAKeyWakesIt) 
   EXPECT_GE(Passes, 3u);
   // The step was drawn, and only what changed reached the window.
   EXPECT_EQ(Game().Robot->X, 9u);
-  EXPECT_EQ(ShownPixel(*Main, 8 * 32 + 16, 12 * 32 + 16), Colour("robot/robot_front_stay.png"));
+  // With the clock standing still the step's first walk frame stays on.
+  EXPECT_EQ(ShownPixel(*Main, 8 * 32 + 16, 12 * 32 + 16), Colour("robot/walk_left/robot_left_step1.png"));
   EXPECT_EQ(ShownPixel(*Main, 9 * 32 + 16, 12 * 32 + 16), Colour("back.png"));
 }
 

@@ -385,6 +385,21 @@ TEST_F(StartUpTest, WithoutAudioTheStoredSoundSwitchIsKeptUnlessThePlayerTicksIt
   }
 }
 
+TEST_F(StartUpTest, TheAnimationSettingSwitchesTheRobotsWalkAndIsKept) {
+  struct TCase {
+    const char* Line; // in the settings file
+    bool Animated;
+  };
+  for (const TCase C : {TCase{"", true}, TCase{"Animation=0\n", false}, TCase{"Animation=1\n", true},
+                        TCase{"Animation=what\n", true}}) {
+    WriteIni(C.Line);
+    Start();
+    EXPECT_EQ(Main->Game->Animation, C.Animated) << C.Line;
+    End();
+    EXPECT_EQ(Stored("Animation", -1), C.Animated ? 1 : 0) << C.Line;
+  }
+}
+
 TEST(KeyMap, LaptopKeysStandForTheKeysTheyLackAndCtrlZooms) {
   struct TCase {
     int Key;

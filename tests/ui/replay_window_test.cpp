@@ -14,7 +14,11 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <random>
 #include <string_view>
 
 namespace {
@@ -46,8 +50,10 @@ private:
 
 class ReplayWindowTest : public TProgramTest {
 protected:
-  // Plays the script on a manual clock, recording; gives what it showed and the file.
-  TTrace Record(const std::vector<TAction>& Script, std::vector<std::uint8_t>& File) {
+  // Plays the script on a manual clock, recording to a file with a block every
+  // 25 ticks; gives what it showed, the file and where each block of events ends.
+  TTrace Record(const std::vector<TAction>& Script, std::vector<std::uint8_t>& File,
+                std::vector<std::size_t>* BlockEnds = nullptr) {
     TManualClock Clock(90000);
     TFixedSeeds Seeds;
     TReplayRecorder Recorder;
@@ -56,23 +62,39 @@ protected:
     Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), nullptr);
     Main->Settings = Settings.get();
     TTrace T;
+    const std::string Path = Dir.Path() + "/scripted.rec";
     {
       TRecordingWatch Watch(*Main, Recorder);
+      Recorder.WriteTo(Path);
       TCueRecorder Cues;
       Main->show();
       Post(vkSpace);
       // The clock moves on every other tick: in between, the loop rests, and keys arrive while it does.
-      Run(Script, [&Clock, Odd = false]() mutable { Clock.Advance((Odd = !Odd) ? 37 : 0); }, T);
+      Run(Script, [&, Odd = false, Ticks = 0]() mutable {
+        Clock.Advance((Odd = !Odd) ? 37 : 0);
+        if (++Ticks % 25 != 0)
+          return;
+        Recorder.WritePending();
+        if (BlockEnds != nullptr)
+          BlockEnds->push_back(static_cast<std::size_t>(std::filesystem::file_size(Path)));
+      }, T);
       T.Cues = Cues.Calls;
     }
-    File = Recorder.Bytes();
+    Recorder.Finish();
+    std::ifstream In(Path, std::ios::binary);
+    File.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
     End();
     return T;
   }
 
   // Plays File back in a fresh window as fast as it can; Meddle runs after every tick.
   TTrace Replay(const std::vector<std::uint8_t>& File, std::function<void()> Meddle = [] {}) {
-    TReplayPlayer Player(DecodeRecording(File, "scripted.rec"), "scripted.rec");
+    const TRecording Recording = DecodeRecording(File, "scripted.rec");
+    EXPECT_FALSE(Recording.EndsEarly);
+    return Replay(Recording, std::move(Meddle));
+  }
+  TTrace Replay(const TRecording& Recording, std::function<void()> Meddle = [] {}) {
+    TReplayPlayer Player(Recording, "scripted.rec");
     Randomize();
     Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"});
     TTrace T;
@@ -182,6 +204,57 @@ TEST_F(ReplayWindowTest, ReplaysAScriptedGameTickForTickAndPixelForPixel) {
                          [](const std::string& Y) { return Y.find("generator 2") != std::string::npos; }),
             Original.Yards.end());
   EXPECT_FALSE(Original.Cues.empty());
+}
+
+// What a killed program leaves, cut after any block or anywhere at all,
+// replays the game it holds tick for tick up to where it ends.
+TEST_F(ReplayWindowTest, ACutRecordingReplaysTheGameUpToItsEnd) {
+  std::vector<std::uint8_t> File;
+  std::vector<std::size_t> Cuts;
+  const TTrace Original =
+      Record({{3, Key(vkLeft)}, {9, Key(vkUp)}, {30, Key(vkRight)}, {70, Key(vkSpace)}, {120, Key(vkEscape)}}, File,
+             &Cuts);
+  ASSERT_GE(Cuts.size(), 4u);
+  const std::size_t BlockEnds = Cuts.size();
+  std::mt19937 Draw(5);
+  for (int I = 0; I < 3; ++I)
+    Cuts.push_back(Cuts.front() + Draw() % (File.size() - Cuts.front()));
+  for (std::size_t I = 0; I < Cuts.size(); ++I) {
+    const std::size_t Size = Cuts[I];
+    const TRecording Cut = DecodeRecording({File.begin(), File.begin() + static_cast<std::ptrdiff_t>(Size)}, "cut.rec");
+    ASSERT_TRUE(Cut.EndsEarly) << "cut to " << Size << " bytes";
+    const TTrace Replayed = Replay(Cut);
+    ASSERT_LE(Replayed.Yards.size(), Original.Yards.size()) << "cut to " << Size << " bytes";
+    for (std::size_t Tick = 0; Tick < Replayed.Yards.size(); ++Tick) {
+      ASSERT_EQ(Replayed.Yards[Tick], Original.Yards[Tick]) << "cut to " << Size << " bytes, after tick " << Tick;
+      ASSERT_EQ(Replayed.Frames[Tick], Original.Frames[Tick]) << "cut to " << Size << " bytes, after tick " << Tick;
+    }
+    // A block was written every 25 ticks: cut after one, the replay gets that far.
+    if (I < BlockEnds) {
+      EXPECT_GE(Replayed.Yards.size(), 25 * (I + 1)) << "cut after block " << I + 1;
+    }
+  }
+}
+
+TEST_F(ReplayWindowTest, ARecordingThatCannotBeWrittenIsToldOnceWithTheReasonAndPlayGoesOn) {
+  TManualClock Clock(1000);
+  TReplayRecorder Recorder;
+  Randomize();
+  Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
+  const std::string Path = Dir.Path() + "/gone/game.rec";
+  TTrace T;
+  {
+    TRecordingWatch Watch(*Main, Recorder);
+    Recorder.WriteTo(Path);
+    Main->show();
+    Post(vkSpace);
+    Run({{20, Key(vkLeft)}, {60, Key(vkEscape)}}, [&Clock] { Clock.Advance(40); }, T);
+  }
+  ASSERT_EQ(Messages.Shown.size(), 1u);
+  EXPECT_EQ(Messages.Shown[0].Text,
+            "Cannot write the recording \"" + Path + "\": No such file or directory. The game goes on without recording.");
+  EXPECT_GE(T.Yards.size(), 60u) << "the game went on";
+  End();
 }
 
 TEST_F(ReplayWindowTest, ThePlayersKeysDoNothingToAReplay) {

@@ -3,9 +3,11 @@
 #include "ui/ui_fixture.h"
 #include "ui/view_scale.h"
 
+#include <QPaintEvent>
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -54,6 +56,33 @@ TEST(ViewScale, FullScreenTakesTheLargestWholeFactorThatFits) {
         << C.Screen.Width << "x" << C.Screen.Height << " at " << C.Ratio;
 }
 
+TEST(ViewScale, FittedFullScreenTakesTheLargestSizeOfThePicturesShapeAndAWholeFactorAtOrAboveIt) {
+  struct TCase {
+    TViewSize Screen;
+    double Ratio;
+    TViewSize Fit;
+    TViewPoint At; // centred on the screen
+    int Zoom;      // scaled to first, then smoothed down
+  };
+  const TCase Cases[] = {
+      {{1280, 800}, 1, {1067, 800}, {106, 0}, 2},    // a handheld: the height runs out first
+      {{1366, 768}, 1, {1024, 768}, {171, 0}, 2},    // the common laptop
+      {{1920, 1080}, 1, {1440, 1080}, {240, 0}, 3},  //
+      {{3840, 2160}, 1, {2880, 2160}, {480, 0}, 5},  //
+      {{1280, 1024}, 1, {1280, 960}, {0, 32}, 2},    // a square-ish screen: the width runs out first
+      {{1280, 960}, 1, {1280, 960}, {0, 0}, 2},      // a whole factor fits exactly: nothing to smooth
+      {{960, 540}, 2, {720, 540}, {120, 0}, 3},      // units at ratio 2: 1440 x 1080 of 1920 x 1080 pixels
+      {{1280, 720}, 1.5, {960, 720}, {160, 0}, 3},   // 1920 x 1080 at 150 %
+      {{600, 400}, 1, {533, 400}, {33, 0}, 1},       // smaller than the picture: shrunk
+  };
+  for (const TCase& C : Cases) {
+    const TViewSize Fit = FitSize(C.Screen, C.Ratio, GamePicture);
+    EXPECT_EQ(Fit, C.Fit) << C.Screen.Width << "x" << C.Screen.Height << " at " << C.Ratio;
+    EXPECT_EQ(Centred(C.Screen, Fit), C.At) << C.Screen.Width << "x" << C.Screen.Height;
+    EXPECT_EQ(FitZoom(Fit, C.Ratio, GamePicture), C.Zoom) << C.Screen.Width << "x" << C.Screen.Height;
+  }
+}
+
 TEST(ViewScale, ZoomedSizeCountsScreenPixelsNotUnits) {
   EXPECT_EQ(ZoomedSize(GamePicture, 2, 1), (TViewSize{1280, 960}));
   EXPECT_EQ(ZoomedSize(GamePicture, 2, 2), (TViewSize{640, 480}));
@@ -94,29 +123,27 @@ protected:
   }
 };
 
-TEST_F(WindowViewTest, CtrlPlusAndMinusStepTheZoomFromOneToFour) {
+// The test screen is 2000 x 1600: a 3x window fits on it, a 4x one does not.
+TEST_F(WindowViewTest, CtrlPlusAndMinusStepTheZoomAndStopAtTheLargestWindowThatFits) {
   WriteIni("Zoom=1\n");
   Open();
-  int Zoom = 1;
+  const QRect Area = Main->screen()->availableGeometry();
   const auto Step = [&](std::uint32_t Key, int Expected) {
     Press(Key);
-    Zoom = Expected;
     EXPECT_EQ(Main->Zoom(), Expected);
     EXPECT_EQ(Main->size(), QSize(640 * Expected, 480 * Expected));
     EXPECT_EQ(Main->ImageScr->geometry(), QRect(0, 0, 640 * Expected, 480 * Expected));
+    EXPECT_TRUE(Area.contains(Main->frameGeometry())) << "the whole window stays on the screen at " << Expected;
   };
-  for (int Expected : {2, 3, 4, 4})
+  Main->move(Area.right() - 700, Area.bottom() - 500); // near the corner: each step must move it in
+  for (int Expected : {2, 3, 3, 3})
     Step(kcZoomIn, Expected);
-  for (int Expected : {3, 2, 1, 1})
+  for (int Expected : {2, 1, 1})
     Step(kcZoomOut, Expected);
   // The keypad's keys with Ctrl zoom too.
   SendKey(Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, "+");
   EXPECT_EQ(Main->Zoom(), 2);
   EXPECT_EQ(Game().HardnessLevel, 5u) << "zooming left the level alone";
-  // The window stays on the screen.
-  const QRect Area = Main->screen()->availableGeometry();
-  EXPECT_GE(Main->x(), Area.left());
-  EXPECT_GE(Main->y(), Area.top());
 }
 
 // The picture at Zoom as nearest-neighbour scaling makes it, in the colours the screen shows.
@@ -161,40 +188,118 @@ TEST_F(WindowViewTest, TheZoomedPictureIsTheGamesPictureWithEveryPixelASquare) {
   }
 }
 
-TEST_F(WindowViewTest, F11FillsTheScreenWithTheLargestPictureCentredAndBack) {
-  WriteIni("Zoom=1\n");
-  Open();
-  Main->move(50, 40);
-  const QPoint Before = Main->pos();
-  Press(vkF11);
-  EXPECT_TRUE(Main->FullScreenShown());
-  EXPECT_TRUE(Main->isFullScreen());
-  const QRect Area = ScreenArea();
-  EXPECT_EQ(Main->geometry(), Area);
-  const int Zoom = FullScreenZoom({Area.width(), Area.height()}, Main->screen()->devicePixelRatio(), GamePicture);
-  const QSize Shown(640 * Zoom, 480 * Zoom);
-  EXPECT_EQ(Main->ImageScr->geometry(),
-            QRect(QPoint((Area.width() - Shown.width()) / 2, (Area.height() - Shown.height()) / 2), Shown));
-  EXPECT_EQ(Main->ImageScr->cursor().shape(), Qt::BlankCursor) << "no pointer over the picture";
-  // The zoom keys leave the full screen alone.
-  Press(kcZoomIn);
-  EXPECT_EQ(Main->ImageScr->size(), Shown);
+TEST_F(WindowViewTest, F11FillsTheScreenCentredAtThePicturesShapeOrAtAWholeFactorAndBack) {
+  struct TCase {
+    const char* Ini;
+    QSize Shown; // on the 2000 x 1600 test screen
+  };
+  const TCase Cases[] = {{"Zoom=1\n", {2000, 1500}}, {"Zoom=1\nFullScreenFit=0\n", {1920, 1440}}};
+  for (const TCase& C : Cases) {
+    WriteIni(C.Ini);
+    Open();
+    Main->move(50, 40);
+    const QRect Before = Main->geometry();
+    Press(vkF11);
+    EXPECT_TRUE(Main->FullScreenShown());
+    EXPECT_TRUE(Main->isFullScreen());
+    const QRect Area = ScreenArea();
+    EXPECT_EQ(Main->geometry(), Area);
+    EXPECT_EQ(Main->ImageScr->geometry(),
+              QRect(QPoint((Area.width() - C.Shown.width()) / 2, (Area.height() - C.Shown.height()) / 2), C.Shown))
+        << C.Ini;
+    EXPECT_EQ(Main->ImageScr->cursor().shape(), Qt::BlankCursor) << "no pointer over the picture";
+    // The zoom keys leave the full screen alone.
+    Press(kcZoomIn);
+    EXPECT_EQ(Main->ImageScr->size(), C.Shown);
 
-  // Alt+Enter leaves it as F11 does; the window comes back where it was, at its zoom.
-  SendKey(Qt::Key_Return, Qt::AltModifier, "\r");
-  EXPECT_FALSE(Main->FullScreenShown());
-  EXPECT_FALSE(Main->isFullScreen());
-  EXPECT_EQ(Main->size(), QSize(640, 480));
-  EXPECT_EQ(Main->ImageScr->pos(), QPoint(0, 0));
-  EXPECT_NE(Main->ImageScr->cursor().shape(), Qt::BlankCursor);
-  EXPECT_EQ(Main->pos(), Before);
+    // Alt+Enter leaves it as F11 does; the window comes back where it was, at its zoom, however often.
+    for (int Trip = 0; Trip < 3; ++Trip) {
+      SendKey(Qt::Key_Return, Qt::AltModifier, "\r");
+      EXPECT_FALSE(Main->FullScreenShown());
+      EXPECT_FALSE(Main->isFullScreen());
+      EXPECT_EQ(Main->geometry(), Before) << C.Ini << ", trip " << Trip;
+      EXPECT_EQ(Main->ImageScr->pos(), QPoint(0, 0));
+      EXPECT_NE(Main->ImageScr->cursor().shape(), Qt::BlankCursor);
+      Press(vkF11);
+    }
+    End();
+  }
 }
 
-TEST_F(WindowViewTest, ZoomAndFullScreenAreWrittenAfterThePartsKeys) {
+TEST_F(WindowViewTest, TheViewKeysAndAnimationAreWrittenAfterThePartsKeys) {
   Open();
   End();
   EXPECT_EQ(StoredKeys(), (std::vector<std::string>{"TrashGeneratorAlgorythmIndex", "StartLevel", "Top", "Left",
-                                                    "SoundOn", "Zoom", "FullScreen"}));
+                                                    "SoundOn", "Zoom", "FullScreen", "FullScreenFit", "Animation"}));
+}
+
+// The picture as the fitted full screen shows it and as nearest-neighbour
+// scaling makes it: they may differ only within half a pixel's width of an edge.
+TEST_F(WindowViewTest, TheFittedPictureKeepsEveryPixelFlatWithAtMostOneBlendedScreenPixelAtItsEdges) {
+  Open();
+  Press(vkF11);
+  TImageScr& Scr = *Main->ImageScr;
+  const QSize Fit = Scr.size();
+  ASSERT_EQ(Fit, QSize(2000, 1500));
+  // The shipped help screen: lines of text, one pixel wide and less.
+  TPngImage HelpScreen;
+  HelpScreen.LoadFromFile(std::string(CLANKORA_SOURCE_DIR) + "/data/sprites/help_screen.png");
+  TPicture Picture(640, 480);
+  Picture.Draw(0, 0, HelpScreen);
+  Scr.CopyFrom(Picture);
+  const QImage Help = Scr.Image().convertToFormat(QImage::Format_RGB32);
+  const QImage Shown = Scr.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const double S = 2000.0 / 640; // screen pixels for each pixel
+  int Flat = 0, Blended = 0;
+  for (int Y = 0; Y < Fit.height(); ++Y) {
+    for (int X = 0; X < Fit.width(); ++X) {
+      const double U = (X + 0.5) / S, V = (Y + 0.5) / S;
+      const QRgb Expected = Help.pixel(static_cast<int>(U), static_cast<int>(V));
+      const bool NearEdge = std::min(U - std::floor(U), std::ceil(U) - U) < 0.5 / S ||
+                            std::min(V - std::floor(V), std::ceil(V) - V) < 0.5 / S;
+      if (Shown.pixel(X, Y) == Expected)
+        ++Flat;
+      else if (NearEdge)
+        ++Blended;
+      else
+        ADD_FAILURE() << "a blended pixel away from the edges at " << X << "," << Y;
+      if (HasFailure())
+        return;
+    }
+  }
+  EXPECT_GT(Flat, 2000 * 1500 / 2);
+  EXPECT_GT(Blended, 0) << "the last step smooths";
+}
+
+// The game copies a few cells each pass; in the fitted full screen only those
+// reach the screen again, each grown by a screen pixel for the smoothing.
+TEST_F(WindowViewTest, AFittedFullScreenRepaintsOnlyTheChangedRectanglesGrownByOnePixel) {
+  Open();
+  Press(vkF11);
+  Dispatch();
+  TImageScr& Scr = *Main->ImageScr;
+  struct TPaints : QObject {
+    QRegion Painted;
+    bool eventFilter(QObject*, QEvent* E) override {
+      if (E->type() == QEvent::Paint)
+        Painted += static_cast<QPaintEvent*>(E)->region();
+      return false;
+    }
+  } Paints;
+  Scr.installEventFilter(&Paints);
+  TPicture Picture(640, 480);
+  Picture.Fill(0x0000FF);
+  Scr.CopyFrom(Picture);
+  Dispatch();
+  Paints.Painted = QRegion();
+  Picture.Fill(0x00FF00);
+  Scr.CopyRects(Picture, {{32, 64, 32, 32}});
+  Dispatch();
+  Scr.removeEventFilter(&Paints);
+  const double S = 2000.0 / 640;
+  const QRect Cell = QRectF(32 * S, 64 * S, 32 * S, 32 * S).toAlignedRect();
+  EXPECT_TRUE(Paints.Painted.contains(Cell.adjusted(-1, -1, 1, 1))) << "the cell and a pixel round it";
+  EXPECT_LT(Paints.Painted.boundingRect().width(), Cell.width() + 4) << "and no more";
 }
 
 TEST_F(WindowViewTest, ZoomAndFullScreenAreKeptForTheNextStart) {
@@ -236,15 +341,17 @@ TEST_F(WindowViewTest, StoredViewKeysAreReadWithTheNumberRulesAndBadOnesGiveTheD
     const char* Ini;
     int Zoom; // 0: the automatic one
     bool FullScreen;
+    bool Fit;
   };
   const TCase Cases[] = {
-      {"Zoom=3\nFullScreen=0\n", 3, false},
-      {"Zoom=0x4\nFullScreen=0x1\n", 4, true},
-      {"Zoom=5\nFullScreen=2\n", 0, false},
-      {"Zoom=0\nFullScreen=-1\n", 0, false},
-      {"Zoom=-2\nFullScreen=yes\n", 0, false},
-      {"Zoom=two\n", 0, false},
-      {"Top=10\nLeft=20\n", 0, false}, // a settings file from before
+      {"Zoom=2\nFullScreen=0\nFullScreenFit=0\n", 2, false, false},
+      {"Zoom=0x3\nFullScreen=0x1\nFullScreenFit=0x0\n", 3, true, false},
+      {"Zoom=4\n", 3, false, true}, // too large for this screen: the largest that fits
+      {"Zoom=5\nFullScreen=2\nFullScreenFit=2\n", 0, false, true},
+      {"Zoom=0\nFullScreen=-1\nFullScreenFit=-1\n", 0, false, true},
+      {"Zoom=-2\nFullScreen=yes\nFullScreenFit=no\n", 0, false, true},
+      {"Zoom=two\n", 0, false, true},
+      {"Top=10\nLeft=20\n", 0, false, true}, // a settings file from before
   };
   for (const TCase& C : Cases) {
     WriteIni(C.Ini);
@@ -252,8 +359,31 @@ TEST_F(WindowViewTest, StoredViewKeysAreReadWithTheNumberRulesAndBadOnesGiveTheD
     EXPECT_EQ(Main->Zoom(), C.Zoom != 0 ? C.Zoom : Auto) << C.Ini;
     EXPECT_EQ(Main->FullScreenShown(), C.FullScreen) << C.Ini;
     EXPECT_EQ(Main->isFullScreen(), C.FullScreen) << C.Ini;
+    EXPECT_EQ(Main->FullScreenFitted(), C.Fit) << C.Ini;
     End();
+    EXPECT_EQ(Stored("Zoom", -1), C.Zoom != 0 ? C.Zoom : Auto) << "saved as it was shown: " << C.Ini;
   }
+}
+
+TEST_F(WindowViewTest, EscapeInFullScreenGoesBackToTheWindowAndPausesAndInAWindowQuits) {
+  Open();
+  PlayBriefly();
+  Press(vkF11);
+  Game().Paused = false; // as if the loop were running
+  bool Closed = false;
+  QObject::connect(Main.get(), &TFrmMain::Closed, [&Closed] { Closed = true; });
+  SendKey(Qt::Key_Escape, Qt::NoModifier);
+  EXPECT_FALSE(Main->FullScreenShown());
+  EXPECT_FALSE(Main->isFullScreen());
+  EXPECT_TRUE(Game().Paused);
+  EXPECT_TRUE(ShowsPausedText());
+  EXPECT_FALSE(Closed);
+  // Space plays on: the same game.
+  const std::uint32_t Ticks = Game().TickCount;
+  PlayBriefly();
+  EXPECT_GT(Game().TickCount, Ticks);
+  SendKey(Qt::Key_Escape, Qt::NoModifier);
+  EXPECT_TRUE(Closed);
 }
 
 TEST_F(WindowViewTest, PAndTheMainKeyboardsPlusAndMinusDoWhatPauseAndTheKeypadDo) {
@@ -284,6 +414,18 @@ TEST_F(WindowViewTest, PAndTheMainKeyboardsPlusAndMinusDoWhatPauseAndTheKeypadDo
   Post(vkPause);
   Dispatch();
   EXPECT_EQ(Game().TickCount, 2u);
+}
+
+TEST_F(WindowViewTest, PlusAndMinusShowTheNewLevelOnThePausedGame) {
+  Open();
+  PlayBriefly();
+  const auto LevelEnd = [this] { return Main->ImageScr->Image().copy(500, 0, 140, 40); };
+  const QImage AtFive = LevelEnd();
+  Press(vkAdd);
+  EXPECT_NE(LevelEnd(), AtFive);
+  EXPECT_TRUE(ShowsPausedText()) << "still the paused view";
+  Press(vkSubtract);
+  EXPECT_EQ(LevelEnd(), AtFive);
 }
 
 class AwayTest : public WindowViewTest {
@@ -340,6 +482,34 @@ TEST_F(AwayTest, LeavingThePausedGameChangesNothing) {
   Dispatch();
   EXPECT_TRUE(Game().Paused);
   EXPECT_EQ(Game().TickCount, 1u);
+}
+
+// The loop runs on behind the win and lose screens; stopping it leaves them as they are.
+TEST_F(AwayTest, PausingOnTheEndScreensDrawsNothingOverThem) {
+  struct TCase {
+    std::uint32_t Lives;
+    const char* Screen;
+    bool Away; // by leaving the window, else by P
+  };
+  const TCase Cases[] = {{0, "loose_screen.png", true}, {TGame::WonLives, "win_screen.png", false}};
+  for (const TCase& C : Cases) {
+    Open();
+    PlayBriefly();
+    Main->activateWindow();
+    Dispatch();
+    Game().Lives = C.Lives;
+    Game().Stopped = true;
+    Game().Paused = false; // as if the loop were running
+    if (C.Away)
+      SwitchAway();
+    else
+      SendKey(Qt::Key_P, Qt::NoModifier, "p");
+    Dispatch();
+    EXPECT_TRUE(Game().Paused) << C.Screen;
+    EXPECT_FALSE(ShowsPausedText()) << C.Screen;
+    EXPECT_EQ(ShownPixel(*Main, 320, 240), Bgr(FixtureColour(C.Screen))) << C.Screen;
+    End();
+  }
 }
 
 TEST_F(AwayTest, MinimisingPausesARunningGame) {

@@ -2,6 +2,9 @@
 
 #include "paint_kit.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 const QImage& Get(const std::map<std::string, QImage>& Pictures, const std::string& Name) {
@@ -63,6 +66,35 @@ void Checker(QPainter& P, const QRectF& R) {
       P.fillRect(QRectF(R.left() + X, R.top() + Y, 8, 8), QColor(160, 160, 160));
 }
 
+// The robot's walk and jump frames side by side at twice their size, in the
+// order the game shows them, on the backdrop it walks over: a cycle and a half
+// of each walk (the legs swap from the last frame to the first), then each
+// jump up and the still robot it ends on. Returns the height used.
+int MotionRow(QPainter& P, const std::map<std::string, QImage>& Pictures, int X, int Y) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> Rows = {
+      {"walk right", {"walk_right/robot_right_step1", "walk_right/robot_right_step2", "walk_right/robot_right_step3",
+                      "walk_right/robot_right_step1", "walk_right/robot_right_step2"}},
+      {"walk left", {"walk_left/robot_left_step1", "walk_left/robot_left_step2", "walk_left/robot_left_step3",
+                     "walk_left/robot_left_step1", "walk_left/robot_left_step2"}},
+      {"jump", {"right_jump/robot_right_jump1", "right_jump/robot_right_jump2", "robot_front_stay",
+                "left_jump/robot_left_jump1", "left_jump/robot_left_jump2"}},
+  };
+  const QImage& Back = Get(Pictures, "back.png");
+  for (const auto& [Title, Frames] : Rows) {
+    P.drawText(QPointF(X, Y + 12), QString::fromStdString(Title));
+    int At = X;
+    for (const std::string& Frame : Frames) {
+      const QRectF Box(At, Y + 18, 64, 128);
+      // A piece of the sky and pile behind the robot, as in play.
+      P.drawImage(Box, Back, QRectF(288, 352, 32, 64));
+      P.drawImage(Box, Get(Pictures, "robot/" + Frame + ".png"));
+      At += 68;
+    }
+    X = At + 16;
+  }
+  return 175;
+}
+
 } // namespace
 
 QImage DrawContactSheet(const std::map<std::string, QImage>& Pictures) {
@@ -99,9 +131,11 @@ QImage DrawContactSheet(const std::map<std::string, QImage>& Pictures) {
     RowHeight = std::max(RowHeight, Size.height());
   }
 
+  Y = std::max(500, Y + RowHeight + 30);
+  Y += MotionRow(P, Pictures, 10, Y);
+
   // Full-size pictures at half size, with their own size written under them.
   X = 10;
-  Y = std::max(500, Y + RowHeight + 30);
   for (const auto& [Name, Image] : Pictures) {
     if (Image.width() <= 64)
       continue;

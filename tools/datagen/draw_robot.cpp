@@ -184,12 +184,16 @@ void PaintFront(QPainter& P, const TRobotPose& Pose) {
 
 // The side view, facing right; the left view is its mirror image.
 void PaintSide(QPainter& P, const TRobotPose& Pose) {
-  const double Drop = 4 * Pose.Crouch;
-  const double LegLength = 10 - Drop * 0.8;
+  constexpr double StrideDegrees = 34;
+  const double LegLength = 10 - 4 * Pose.Crouch * 0.8;
+  // Legs apart lower the body until both boots touch the ground: the body
+  // bobs down a pixel or two at each stride and rises as the legs pass.
+  const double Bob = std::round(LegLength * (1 - std::cos(Pose.Stride * StrideDegrees * Pi / 180)));
+  const double Drop = 4 * Pose.Crouch + Bob;
   const QPointF Hip(16, 45 + Drop);
   // The far leg first, in shadow; the far arm is hidden behind the body.
-  Leg(P, Hip, LegLength, -Pose.Stride * 26 - Pose.Crouch * 20, true, true);
-  Leg(P, Hip, LegLength, Pose.Stride * 26 + Pose.Crouch * 30, true, false);
+  Leg(P, Hip, LegLength, -Pose.Stride * StrideDegrees - Pose.Crouch * 20, true, true);
+  Leg(P, Hip, LegLength, Pose.Stride * StrideDegrees + Pose.Crouch * 30, true, false);
   P.translate(0, Drop);
   const QRectF Neck(13.5, 23, 5.5, 5);
   P.setPen(InkPen(1.0));
@@ -217,7 +221,7 @@ void PaintSide(QPainter& P, const TRobotPose& Pose) {
   Gleam(P, Shine, 1.2, 150);
   // Near arm over the body.
   // The near arm swings against the near leg, elbow bent forward.
-  Arm(P, QPointF(16, 31), -Pose.Stride * 32 - Pose.Crouch * 35 + Pose.ArmsUp * 150, 35 - Pose.ArmsUp * 20);
+  Arm(P, QPointF(16, 31), -Pose.Stride * 40 - Pose.Crouch * 35 + Pose.ArmsUp * 150, 35 - Pose.ArmsUp * 20);
   // Head, looking ahead.
   Antenna(P, QPointF(12, 9), QPointF(10.5, 3.5));
   const QRectF Head(8, 8, 17, 16);

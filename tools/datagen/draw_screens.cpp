@@ -193,13 +193,13 @@ QImage DrawHelpScreen() {
         {{"Pause", "P"}, "Pause / resume"},
         {{"+", "\u2212"}, "Level up / down"},
         {{"Ctrl", "+", "\u2212"}, "Zoom in / out"},
-        {{"F11"}, "Full screen"},
+        {{"F11"}, "Full screen, fitted"},
         {{"F1"}, "This help"},
         {{"F2"}, "About the game"},
         {{"F5"}, "New game"},
         {{"F7"}, "Settings"},
         {{"F8"}, "Sound on / off"},
-        {{"Esc"}, "Quit"},
+        {{"Esc"}, "Quit; leave full screen"},
     };
     double Y = 134;
     for (const TKey& K : Keys) {

@@ -56,7 +56,9 @@ std::map<std::string, QImage> DrawPictures() {
     Out["robot/" + Name] = PaintedPicture(32, 64, [Pose](QPainter& P) { PaintRobot(P, Pose); });
   };
   Robot("robot_front_stay.png", {});
-  const double Strides[] = {0.8, 0, -0.8};
+  // Near leg ahead, legs passing (the body at its highest), near leg behind:
+  // from the last frame back to the first the legs swap.
+  const double Strides[] = {1, 0, -1};
   for (int I = 0; I < 3; ++I) {
     const std::string N = std::to_string(I + 1);
     Robot("walk_left/robot_left_step" + N + ".png", {TFacing::Left, Strides[I], 0, 0, 0, false});
