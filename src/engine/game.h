@@ -143,6 +143,9 @@ public:
   // something (a fall, a frame, the truck, the robot sinking); none once the
   // game is over. A key may decide something at any time.
   std::optional<std::uint32_t> NextDecisionTime() const;
+  // The next millisecond at which a pass has anything to do: to decide, or
+  // to show the robot's next walk or jump frame.
+  std::optional<std::uint32_t> NextPassTime() const;
   // Moves the timers of what rests on as passes in every millisecond after
   // After, up to and including Through, would have: what decides is left for
   // its own pass.

@@ -2,6 +2,8 @@
 
 #include "assets/sprites.h"
 
+#include <algorithm>
+
 void TRobotPose::Reset() {
   Motion = TMotion::Still;
   Side = Facing = 1;
@@ -40,6 +42,15 @@ void TRobotPose::Jumped(std::uint32_t Now) {
 void TRobotPose::SteppedDown(std::uint32_t Now) {
   Side = Facing;
   Start(TMotion::Drop, Now, JumpFrames * JumpFrameMs);
+}
+
+std::optional<std::uint32_t> TRobotPose::NextChange(std::uint32_t Now) const {
+  const auto Signed = static_cast<std::int32_t>(Now - Since);
+  const std::uint32_t Shown = Signed < 0 ? 0 : static_cast<std::uint32_t>(Signed);
+  if (Motion == TMotion::Still || Shown >= Lasts)
+    return std::nullopt;
+  const std::uint32_t Step = Motion == TMotion::Walk ? WalkFrameMs : Motion == TMotion::Turn ? Lasts : JumpFrameMs;
+  return Since + std::min(Lasts, (Shown / Step + 1) * Step);
 }
 
 const TPngImage* TRobotPose::Frame(const TSpritesContainer& SC, std::uint32_t Now) const {

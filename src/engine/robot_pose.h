@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 class TPngImage;
 class TSpritesContainer;
@@ -27,6 +28,10 @@ public:
   // A jump that lifted the robot, and a step down the player asked for.
   void Jumped(std::uint32_t Now);
   void SteppedDown(std::uint32_t Now);
+
+  // The next moment after Now at which the frame shown changes; none while
+  // the robot stands still.
+  std::optional<std::uint32_t> NextChange(std::uint32_t Now) const;
 
   // The frame to show at Now; nullptr while the robot stands still.
   const TPngImage* Frame(const TSpritesContainer& SC, std::uint32_t Now) const;

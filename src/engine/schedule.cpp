@@ -66,6 +66,15 @@ std::optional<std::uint32_t> TGame::NextDecisionTime() const {
   return Next;
 }
 
+std::optional<std::uint32_t> TGame::NextPassTime() const {
+  std::optional<std::uint32_t> Next = NextDecisionTime();
+  if (!Animation || Stopped)
+    return Next;
+  if (const std::optional<std::uint32_t> Frame = Robot->Pose.NextChange(CurrentTime))
+    Next = Next ? Earlier(CurrentTime, *Next, *Frame) : *Frame;
+  return Next;
+}
+
 void TGame::CatchUp(std::uint32_t After, std::uint32_t Through) {
   const auto Skipped = static_cast<std::int32_t>(Through - After);
   if (Skipped <= 0)

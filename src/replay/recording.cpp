@@ -289,10 +289,10 @@ void ReadHeaderBlock(const TBlock& Block, const std::string& Path, TReplayHeader
   if (VersionSize > MaxVersionSize)
     In.Fail("it is damaged");
   H.GameVersion = In.Text(VersionSize);
-  if (Rules != RulesVersion)
+  if (Rules < OldestRulesVersion || Rules > RulesVersion)
     In.Fail("it was recorded by game version " + PrintableText(H.GameVersion) + " under rules version " +
             std::to_string(Rules) + ", this game plays by rules version " + std::to_string(RulesVersion));
-  H.RulesVersion = RulesVersion;
+  H.RulesVersion = static_cast<std::uint32_t>(Rules);
   ReadStartSettings(In, H);
   if (!In.AtEnd())
     In.Fail("it is damaged");

@@ -67,7 +67,14 @@ inline constexpr std::uint32_t ReplayFormatVersion = 3;
 // timer, a random draw or how input reaches the game, never by one to the
 // pictures, sounds, pace, packaging or controls. A recording replays in every
 // program with the rules version that made it.
-inline constexpr std::uint32_t RulesVersion = 1;
+// 2: the game's loop sleeps through the milliseconds in which nothing is due,
+// and each pass first moves on the timers of what rests as a pass in every
+// millisecond would have: a recording holds only the passes that ran.
+inline constexpr std::uint32_t RulesVersion = 2;
+// The oldest rules this game still plays a recording by.
+inline constexpr std::uint32_t OldestRulesVersion = 1;
+// Whether a game played by these rules let its loop skip quiet milliseconds.
+inline bool RulesSkipQuietMs(std::uint32_t Rules) { return Rules >= 2; }
 
 // The most events a recording holds, in bytes of their encoding: about three
 // hours of play. The recorder stops there and the reader refuses more, so no

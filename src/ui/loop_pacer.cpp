@@ -57,6 +57,20 @@ void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
   NextMs.stop();
 }
 
+void TLoopPacer::WaitUntil(std::optional<std::uint32_t> Due) {
+  // The reading comes first, resting or not, so that a replay takes the same readings as the game it replays.
+  const std::uint32_t Now = GetTickCount();
+  const auto Left = Due ? static_cast<std::int32_t>(*Due - Now) : 1;
+  if (!Rests || Left <= 0) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
+  if (Due)
+    NextMs.start(std::chrono::milliseconds(Left));
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  NextMs.stop();
+}
+
 void TLoopPacer::WaitForEvent() {
   QCoreApplication::processEvents(Rests ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
 }

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <cstdint>
+#include <optional>
 
 // The main loop's pace. Every decision of the game compares readings of the
 // 1 ms tick counter, so once a pass has changed nothing, further passes in the
@@ -22,6 +23,9 @@ public:
   // or an event arrives, whichever comes first. Returns at once when the
   // counter has already moved on.
   void WaitForNextMs(std::uint32_t Now);
+  // Dispatches window events, sleeping until the tick counter reaches Due or
+  // an event arrives; with no Due, until an event arrives.
+  void WaitUntil(std::optional<std::uint32_t> Due);
   // Dispatches window events, sleeping until one arrives: on the win and lose
   // screens nothing changes until the player presses a key.
   void WaitForEvent();

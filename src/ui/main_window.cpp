@@ -108,6 +108,8 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
   Game->Animation = IniF->ReadBool(AppTitle, "Animation", true);
   LoadView();
   TakeStoredPlace();
+  // The loop sleeps until something is due; the game decides as if every millisecond had its pass.
+  Game->SkipsQuietMs = true;
   Game->Init(FirstLevel);
   Game->Render();
   InfoScreenShown = false;
@@ -264,6 +266,7 @@ void TFrmMain::RunMainLoop() {
   G.Paused = false;
   InfoScreenShown = false;
   Pacer.StartRun();
+  G.StartPasses();
   Watch->Reset(G);
   while (!G.Paused) {
     if (PadInput)
@@ -278,6 +281,8 @@ void TFrmMain::RunMainLoop() {
       continue;
     if (G.Stopped)
       Pacer.WaitForEvent();
+    else if (G.SkipsQuietMs)
+      Pacer.WaitUntil(G.NextPassTime());
     else
       Pacer.WaitForNextMs(G.CurrentTime);
   }

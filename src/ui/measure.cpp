@@ -101,7 +101,7 @@ void MeasureWhenAsked(int Seconds, TFrmMain& Main) {
       const auto PerSecond = [Elapsed](std::uint64_t Count) { return static_cast<double>(Count) / Elapsed; };
       std::printf("main loop: %.0f passes per second (tick + render + copy + dispatch)\n",
                   PerSecond(After.Passes - Before->Passes));
-      std::printf("main loop: %.1f %% of milliseconds visited while playing\n",
+      std::printf("main loop: %.1f %% of milliseconds had a pass while playing (nothing was due in the others)\n",
                   Percent(static_cast<double>(After.MsVisited - Before->MsVisited),
                           static_cast<double>(After.MsPlayed - Before->MsPlayed)));
       std::printf("main loop: %.0f changed pictures per second\n", PerSecond(After.Pictures - Before->Pictures));

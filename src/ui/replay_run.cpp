@@ -82,6 +82,8 @@ void TReplayDriver::Start() {
   // What the settings dialog does to the game as the program starts.
   TGame& G = *Main.Game;
   G.TrashGeneratorAlgorythmIndex = Player.Header().Generator;
+  // The recording holds the passes its loop ran: a game of older rules ran one every millisecond it could.
+  G.SkipsQuietMs = RulesSkipQuietMs(Player.Header().RulesVersion);
   G.Init(Player.Header().StartLevel);
   SwitchSound(Player.Header().SoundOn);
   PacedReading = Player.LastReading();

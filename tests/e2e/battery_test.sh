@@ -29,7 +29,10 @@ game_pid=$!
 win=$(find_window '^Clankora!$') || fail "no game window"
 key() { xdotool key --window "$win" "$@" 2>/dev/null || true; }
 
-switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/ctxt_switches/ {s += $2} END {print s + 0}'; }
+# Wakeups: the times a thread went to sleep and was woken again. A thread
+# taken off the processor by another program's work (an involuntary switch)
+# did not sleep, and a busy machine would count those as the game's.
+switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s + 0}'; }
 ticks() { awk '{print $14 + $15}' /proc/"$1"/stat; }
 sample() { echo "$(switches "$game_pid") $(ticks "$game_pid") $(switches "$pulse_pid") $(ticks "$pulse_pid")"; }
 hz=$(getconf CLK_TCK)
@@ -50,7 +53,7 @@ before=$(sample)
 keys=(Left Right Up Left Right space Down)
 for i in $(seq 1 50); do key "${keys[$((i * 7 % 11 % 7))]}"; sleep 0.2; done
 row playing "$before" "$(sample)" 10
-[ "$game_wakeups" -le 2000 ] || fail "the game woke $game_wakeups times a second while playing"
+[ "$game_wakeups" -le 1000 ] || fail "the game woke $game_wakeups times a second while playing"
 
 step "paused"
 key p
@@ -64,7 +67,7 @@ done
 before=$(sample)
 sleep 5
 row paused "$before" "$(sample)" 5
-[ "$game_wakeups" -le 50 ] || fail "the paused game woke $game_wakeups times a second"
+[ "$game_wakeups" -le 20 ] || fail "the paused game woke $game_wakeups times a second"
 
 step "a sound after the rest"
 # A new game: the truck's first loads land within seconds, and the steps sound too.

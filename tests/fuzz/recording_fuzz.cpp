@@ -22,7 +22,8 @@ bool IsEnd(const TReplayEvent& E) { return E.Kind == TEventKind::End; }
 void CheckRecording(const TRecording& R) {
   Check(R.Header.StartLevel >= 1 && R.Header.StartLevel <= 10, "the start level is one the game has");
   Check(R.Header.Generator >= 0 && R.Header.Generator <= 2, "the generator is one the game has");
-  Check(R.Header.RulesVersion == RulesVersion, "the rules are this game's");
+  Check(R.Header.RulesVersion >= OldestRulesVersion && R.Header.RulesVersion <= RulesVersion,
+        "the rules are ones this game plays by");
   const auto Ends = std::count_if(R.Events.begin(), R.Events.end(), IsEnd);
   if (R.EndsEarly)
     Check(Ends == 0, "a recording that ends early holds no End");

@@ -172,10 +172,20 @@ TEST(RecordingFile, RefusesFilesThatClaimMoreThanAnyRecording) {
 }
 
 // Recordings written by version 1.0 of the game, in one piece: read as they were.
+TEST(RecordingFile, ARecordingOfEveryRulesThisGameKnowsIsReadWithItsRules) {
+  for (std::uint32_t Rules = OldestRulesVersion; Rules <= RulesVersion; ++Rules) {
+    const TRecording R =
+        DecodeRecording(recfile::Format3(recfile::HeaderRaw(Rules, "1.1", 5, 1, 9, 1), {}), Name);
+    EXPECT_EQ(R.Header.RulesVersion, Rules);
+  }
+  EXPECT_FALSE(RulesSkipQuietMs(1)) << "the first rules ran a pass every millisecond";
+  EXPECT_TRUE(RulesSkipQuietMs(RulesVersion));
+}
+
 TEST(RecordingFile, ReadsTheFormatOfVersionOnePointZero) {
   const std::vector<std::uint8_t> Old = recfile::Format2("1.0", recfile::Format2Body(7, 2, 99, true, {0x08, 0x01, 0x29, 0x06}));
   const TRecording R = DecodeRecording(Old, Name);
-  EXPECT_EQ(R.Header, (TReplayHeader{RulesVersion, "1.0", 7, 2, 99, true}));
+  EXPECT_EQ(R.Header, (TReplayHeader{1, "1.0", 7, 2, 99, true})) << "version 1.0 played by the first rules";
   EXPECT_EQ(R.Events, (std::vector<TReplayEvent>{{TEventKind::Reading, 1}, {TEventKind::Key, 0}, {TEventKind::Key, 5},
                                                   {TEventKind::End, 0}}));
   EXPECT_FALSE(R.EndsEarly);
