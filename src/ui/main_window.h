@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/app_info.h"
+#include "ui/key_bindings.h"
 #include "ui/loop_pacer.h"
 
 #include <QPoint>
@@ -12,6 +13,7 @@
 #include <string>
 
 class TDM;
+class TFrmControls;
 class TFrmSettings;
 class TGame;
 class TImageScr;
@@ -37,6 +39,9 @@ public:
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
   TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   TLoopPacer Pacer;                 // the main loop's pace, and what it has done
+  TKeyBindings Keys;                // the player's keys, in use while the window exists
+  TPadBindings PadKeys;             // what the pad's buttons do
+  TFrmControls* Controls = nullptr; // the controls dialog, once it has been opened
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
@@ -89,6 +94,9 @@ private:
   // The view, kept in the settings beside the window's position.
   void LoadView();
   void SaveView();
+  // The player's keys, kept in the settings file after the game's own.
+  void LoadKeys();
+  void ShowControls();
   void PlaceView();
   void KeepOnScreen();
   // Full screen: the picture in the middle of the window, black around it.
