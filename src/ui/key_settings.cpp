@@ -2,6 +2,7 @@
 
 #include "platform/ini_file.h"
 
+#include <cctype>
 #include <ostream>
 #include <strings.h>
 #include <vector>
@@ -10,13 +11,18 @@ namespace {
 // No line of a file can hold a line break: the key is missing.
 const std::string Missing = "\n";
 
+// "Num+" before a comma: the comma is the keypad's comma key.
+bool WaitsForKey(const std::string& Name) {
+  return Name.size() >= 2 && Name.back() == '+' && std::isalpha(static_cast<unsigned char>(Name[Name.size() - 2]));
+}
+
 // Names separated by commas; the comma key is spelled "," itself, and "Num+,"
 // is the keypad's.
 std::vector<std::string> SplitNames(const std::string& Text) {
   std::vector<std::string> Names;
   std::string Name;
   for (const char Ch : Text) {
-    if (Ch == ',' && !Name.empty() && Name.back() != '+') {
+    if (Ch == ',' && !Name.empty() && !WaitsForKey(Name)) {
       Names.push_back(Name);
       Name.clear();
       continue;
