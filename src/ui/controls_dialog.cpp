@@ -159,7 +159,7 @@ void TFrmControls::PadChoiceChange(int Button) {
 }
 
 // A waiting cell takes any key; otherwise Enter and Delete act on the table's
-// cell, and Escape closes the dialog.
+// current cell, and Escape closes the dialog.
 bool TFrmControls::FormKeyDown(QObject* Watched, const QKeyEvent& Event) {
   if (Waiting())
     return TakeKey(Event);
@@ -168,7 +168,8 @@ bool TFrmControls::FormKeyDown(QObject* Watched, const QKeyEvent& Event) {
     close();
     return true;
   }
-  if (Watched != KeyTable)
+  // The table's keys, also while the dialog itself has the keyboard (just shown).
+  if (Watched != KeyTable && Watched != this)
     return false;
   if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
     StartWaiting(KeyTable->currentRow(), KeyTable->currentColumn());
