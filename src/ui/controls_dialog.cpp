@@ -112,6 +112,9 @@ void TFrmControls::StartWaiting(int Row, int Column) {
 }
 
 bool TFrmControls::TakeKey(const QKeyEvent& Event) {
+  // The Enter that started the wait is not the new key, held or repeated.
+  if (Event.isAutoRepeat() || Event.key() == StartKey)
+    return true;
   if (Event.key() == Qt::Key_Escape) {
     WaitingRow.reset();
     Note->clear();
@@ -173,6 +176,7 @@ bool TFrmControls::FormKeyDown(QObject* Watched, const QKeyEvent& Event) {
     return false;
   if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
     StartWaiting(KeyTable->currentRow(), KeyTable->currentColumn());
+    StartKey = Key;
     return true;
   }
   if (Key == Qt::Key_Delete || Key == Qt::Key_Backspace) {
@@ -183,9 +187,17 @@ bool TFrmControls::FormKeyDown(QObject* Watched, const QKeyEvent& Event) {
 }
 
 bool TFrmControls::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(Event)->key() == StartKey)
+    StartKey = 0;
   if (Event->type() == QEvent::KeyPress && FormKeyDown(Watched, *static_cast<QKeyEvent*>(Event)))
     return true;
   return QWidget::eventFilter(Watched, Event);
+}
+
+void TFrmControls::keyReleaseEvent(QKeyEvent* Event) {
+  if (Event->key() == StartKey)
+    StartKey = 0;
+  QWidget::keyReleaseEvent(Event);
 }
 
 void TFrmControls::keyPressEvent(QKeyEvent* Event) {

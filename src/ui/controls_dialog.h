@@ -40,6 +40,7 @@ public:
 protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
+  void keyReleaseEvent(QKeyEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
 
 private:
@@ -58,4 +59,5 @@ private:
   TPadBindings& Pad;
   std::optional<int> WaitingRow;
   int WaitingColumn = 0;
+  int StartKey = 0; // the Enter that started the wait, until it is let go
 };

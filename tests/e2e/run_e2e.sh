@@ -129,10 +129,10 @@ xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the se
 step "F6 opens the controls; Left becomes A"
 key F6
 ctl=$(find_window '^Controls$') || fail "the controls dialog did not open"
-sleep 0.3 # the dialog takes keys once its table has the focus
+sleep 1 # the dialog takes keys once it has the keyboard
 # The first cell is Left's key: Enter makes it wait, A is the new key, Escape closes.
-xdotool key --window "$ctl" Return 2>/dev/null; sleep 0.3
-xdotool key --window "$ctl" a 2>/dev/null; sleep 0.3
+xdotool key --window "$ctl" Return 2>/dev/null; sleep 0.6
+xdotool key --window "$ctl" a 2>/dev/null; sleep 0.6
 xdotool key --window "$ctl" Escape 2>/dev/null || true
 sleep 0.5
 xdotool search --onlyvisible --name '^Controls$' >/dev/null 2>&1 && fail "the controls dialog did not close"
