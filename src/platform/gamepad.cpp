@@ -34,6 +34,7 @@ struct TPads {
   std::vector<TPad> Open;
   TRepeating Repeating;
   TKeyRepeat Repeat = DefaultKeyRepeat;
+  TPadButtonKeys ButtonKeys = DefaultPadButtonKeys;
 };
 
 constinit TPads Pads;
@@ -100,17 +101,14 @@ void OnButton(TPad& Pad, Uint8 Button, bool Down, std::vector<std::uint32_t>& Ke
   case SDL_CONTROLLER_BUTTON_DPAD_DOWN: SetDirection(Pad, Pad.DPad, dDown, Down, Keys); return;
   default: break;
   }
+  constexpr SDL_GameControllerButton Buttons[] = {
+      SDL_CONTROLLER_BUTTON_A,    SDL_CONTROLLER_BUTTON_B,            SDL_CONTROLLER_BUTTON_START,
+      SDL_CONTROLLER_BUTTON_BACK, SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
   if (!Down)
     return;
-  switch (Button) {
-  case SDL_CONTROLLER_BUTTON_A: Keys.push_back(vkSpace); break;
-  case SDL_CONTROLLER_BUTTON_B: Keys.push_back(vkUp); break;
-  case SDL_CONTROLLER_BUTTON_START: Keys.push_back(vkPause); break;
-  case SDL_CONTROLLER_BUTTON_BACK: Keys.push_back(vkF1); break;
-  case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: Keys.push_back(vkSubtract); break;
-  case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: Keys.push_back(vkAdd); break;
-  default: break;
-  }
+  for (std::size_t I = 0; I < std::size(Buttons); ++I)
+    if (Buttons[I] == Button && Pads.ButtonKeys[I] != 0)
+      Keys.push_back(Pads.ButtonKeys[I]);
 }
 
 // One axis of the left stick holds one of two opposite directions, or none.
@@ -211,5 +209,7 @@ std::vector<std::uint32_t> GamepadPoll() {
 std::size_t GamepadCount() { return Pads.Open.size(); }
 
 void GamepadSetRepeat(TKeyRepeat Repeat) { Pads.Repeat = Repeat; }
+
+void GamepadSetButtonKeys(const TPadButtonKeys& Keys) { Pads.ButtonKeys = Keys; }
 
 void GamepadSetClock(TTickSource* Clock) { Pads.Clock = Clock; }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "platform/keys.h"
 #include "platform/tick.h"
+
+#include <array>
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +24,9 @@
 // held on a pad repeats like a held key; with two directions held, the one
 // pressed last repeats. Other buttons give one key per press. A pad the
 // game-controller layer does not know is left alone.
+//
+// The player may give A, B, Start, Back and the shoulders other keys (or none);
+// the D-pad and the stick stay the directions.
 
 // Starts reading pads. False where the game-controller layer cannot start;
 // the game then plays on without pads, and every other call does nothing.
@@ -34,6 +40,12 @@ void GamepadFree();
 // Also takes in pads plugged in and lets go of pads unplugged since then;
 // an unplugged pad's held direction stops repeating.
 std::vector<std::uint32_t> GamepadPoll();
+
+// The key each button gives, 0 for none, in the order A, B, Start, Back, left
+// shoulder, right shoulder.
+using TPadButtonKeys = std::array<std::uint32_t, 6>;
+inline constexpr TPadButtonKeys DefaultPadButtonKeys = {vkSpace, vkUp, vkPause, vkF1, vkSubtract, vkAdd};
+void GamepadSetButtonKeys(const TPadButtonKeys& Keys);
 
 // How many pads are open.
 std::size_t GamepadCount();

@@ -16,6 +16,7 @@ inline constexpr std::uint32_t vkSubtract = 109; // numeric keypad -
 inline constexpr std::uint32_t vkF1 = 112;
 inline constexpr std::uint32_t vkF2 = 113;
 inline constexpr std::uint32_t vkF5 = 116;
+inline constexpr std::uint32_t vkF6 = 117; // the controls dialog
 inline constexpr std::uint32_t vkF7 = 118;
 inline constexpr std::uint32_t vkF8 = 119;
 inline constexpr std::uint32_t vkF11 = 122; // full screen on and off

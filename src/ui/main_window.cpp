@@ -9,9 +9,11 @@
 #include "platform/keys.h"
 #include "platform/message_box.h"
 #include "platform/message_box_qt.h"
+#include "ui/controls_dialog.h"
 #include "ui/image_scr.h"
 #include "ui/input_watch.h"
 #include "ui/key_map.h"
+#include "ui/key_settings.h"
 #include "ui/pad_input.h"
 #include "ui/settings_dialog.h"
 #include "ui/view_scale.h"
@@ -24,6 +26,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <iostream>
 
 namespace {
 constexpr std::int32_t StartScreenSize = 24257;
@@ -84,6 +87,8 @@ TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>(
 
 TFrmMain::~TFrmMain() {
   FormDestroy();
+  UseKeyBindings(nullptr);
+  GamepadSetButtonKeys(DefaultPadButtonKeys);
   SetMessageOwnerWindow(nullptr);
 }
 
@@ -95,6 +100,7 @@ void TFrmMain::FormCreate(const TAppFiles& Files) {
   SoundOnAtEnd = IniF->ReadBool(AppTitle, "SoundOn", true);
   StoredTop = StoredCoordinate(*IniF, "Top");
   StoredLeft = StoredCoordinate(*IniF, "Left");
+  LoadKeys();
 
   try {
     Game = std::make_unique<TGame>(AppPath + "/sprites/");
@@ -149,10 +155,26 @@ void TFrmMain::FormDestroy() {
     SaveView();
     if (Game)
       IniF->WriteBool(AppTitle, "Animation", Game->Animation);
+    SaveKeys(*IniF, Keys, PadKeys);
   } catch (const EIniWriteError& Error) {
     ShowMessage({AppTitle, Error.what(), TMessageIcon::Error, false});
   }
   IniF.reset();
+}
+
+void TFrmMain::LoadKeys() {
+  ::LoadKeys(*IniF, Keys, PadKeys, std::cerr);
+  UseKeyBindings(&Keys);
+  GamepadSetButtonKeys(PadKeys.Codes);
+}
+
+// A replay has no dialogs: it waits where the recorded game waited.
+void TFrmMain::ShowControls() {
+  if (Settings == nullptr)
+    return;
+  if (Controls == nullptr)
+    Controls = new TFrmControls(*this, *Game, Keys, PadKeys);
+  Controls->ShowWithoutWaiting();
 }
 
 std::int32_t TFrmMain::StartLevel() const {
@@ -237,6 +259,10 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
     G.Init(StartLevel());
     G.Paused = true;
     ShowInitScreen();
+    break;
+  case vkF6:
+    G.Paused = true;
+    ShowControls();
     break;
   case vkF7:
     G.Paused = true;

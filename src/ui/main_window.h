@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/app_info.h"
+#include "ui/key_bindings.h"
 #include "ui/loop_pacer.h"
 #include "ui/view_scale.h"
 
@@ -14,6 +15,7 @@
 #include <string>
 
 class TDM;
+class TFrmControls;
 class TFrmSettings;
 class TGame;
 class TImageScr;
@@ -39,6 +41,9 @@ public:
   bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
   TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   TLoopPacer Pacer;                 // the main loop's pace, and what it has done
+  TKeyBindings Keys;                // the player's keys, in use while the window exists
+  TPadBindings PadKeys;             // what the pad's buttons do
+  TFrmControls* Controls = nullptr; // the controls dialog, once it has been opened
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
@@ -97,6 +102,9 @@ private:
   // The view, kept in the settings beside the window's position.
   void LoadView();
   void SaveView();
+  // The player's keys, kept in the settings file after the game's own.
+  void LoadKeys();
+  void ShowControls();
   void PlaceView();
   void KeepOnScreen();
   // The window's frame, and the largest zoom whose framed window fits the screen's free area.

@@ -213,13 +213,13 @@ void TFrmSettings::BringLevelIntoRange() {
 bool TFrmSettings::eventFilter(QObject* Watched, QEvent* Event) {
   if (Event->type() == QEvent::FocusOut && (Watched == SEStartLevel || Watched == LevelText))
     BringLevelIntoRange();
-  if (Event->type() == QEvent::KeyPress && FormKeyDown(GameKeyCode(*static_cast<QKeyEvent*>(Event))))
+  if (Event->type() == QEvent::KeyPress && FormKeyDown(DialogKeyCode(*static_cast<QKeyEvent*>(Event))))
     return true;
   return QWidget::eventFilter(Watched, Event);
 }
 
 void TFrmSettings::keyPressEvent(QKeyEvent* Event) {
-  if (!FormKeyDown(GameKeyCode(*Event)))
+  if (!FormKeyDown(DialogKeyCode(*Event)))
     QWidget::keyPressEvent(Event);
 }
 

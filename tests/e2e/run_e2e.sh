@@ -126,6 +126,17 @@ xdotool key --window "$dlg" Return 2>/dev/null || true
 sleep 0.5
 xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the settings dialog did not close"
 
+step "F6 opens the controls; Left becomes A"
+key F6
+ctl=$(find_window '^Controls$') || fail "the controls dialog did not open"
+sleep 1 # the dialog takes keys once it has the keyboard
+# The first cell is Left's key: Enter makes it wait, A is the new key, Escape closes.
+xdotool key --window "$ctl" Return 2>/dev/null; sleep 0.6
+xdotool key --window "$ctl" a 2>/dev/null; sleep 0.6
+xdotool key --window "$ctl" Escape 2>/dev/null || true
+sleep 0.5
+xdotool search --onlyvisible --name '^Controls$' >/dev/null 2>&1 && fail "the controls dialog did not close"
+
 step "Escape ends the program and the settings are saved"
 key Escape
 wait_exit 10 || fail "the program did not end on Escape"
@@ -136,6 +147,7 @@ grep -qx 'StartLevel=7' "$ini" || { cat "$ini"; fail "the start level was not sa
 grep -q '^Top=' "$ini" && grep -q '^Left=' "$ini" && grep -q '^SoundOn=' "$ini" && \
   grep -q '^TrashGeneratorAlgorythmIndex=' "$ini" || { cat "$ini"; fail "a setting is missing"; }
 head -n 1 "$ini" | grep -qx '\[Tinvell: 01h\]' || fail "the section is not named after the application"
+sed -n '/^\[Keys\]$/,$p' "$ini" | grep -qx 'Left=A' || { cat "$ini"; fail "Left=A is not kept in [Keys]"; }
 
 # --- Ended by the system --------------------------------------------------
 step "SIGTERM closes the game and keeps the settings"

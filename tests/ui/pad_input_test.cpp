@@ -2,10 +2,14 @@
 
 #include "platform/gamepad.h"
 #include "support/virtual_pad.h"
+#include "ui/controls_dialog.h"
 
 #include <QDialog>
 #include <QTest>
 #include <QTimer>
+#include <QApplication>
+#include <QComboBox>
+#include <QTableWidget>
 
 namespace {
 // The program as it starts, with a pad plugged in once its window is up.
@@ -55,4 +59,17 @@ TEST_F(PadPlayTest, APadWaitsWhileAMessageBoxIsOpen) {
   QTest::qWait(50);
   Pad->Press(SDL_CONTROLLER_BUTTON_BACK);
   EXPECT_TRUE(QTest::qWaitFor([this] { return Main->ScreenIndex() == 1; }, 2000)) << "Back shows the help screen";
+}
+
+TEST_F(PadPlayTest, AButtonGivenAnotherActionInTheControlsActsAsIt) {
+  Press(vkF6);
+  ASSERT_NE(Main->Controls, nullptr);
+  // B becomes the help screen: the choice before "Nothing".
+  QTest::keyClick(Main->Controls->PadChoices[1], Qt::Key_End);
+  QTest::keyClick(Main->Controls->PadChoices[1], Qt::Key_Up);
+  QTest::keyClick(Main->Controls->PadChoices[1], Qt::Key_Escape);
+  ASSERT_EQ(Main->PadKeys.Codes[1], vkF1);
+  ASSERT_EQ(Main->ScreenIndex(), 0);
+  Pad->Press(SDL_CONTROLLER_BUTTON_B);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return Main->ScreenIndex() == 1; }, 2000)) << "B shows the help screen";
 }

@@ -159,6 +159,10 @@ protected:
   std::function<void()> Key(std::uint32_t Code) {
     return [this, Code] { Post(Code); };
   }
+  // A key as the keyboard gives it, before the player's keys are looked up.
+  std::function<void()> Typed(int QtKey) {
+    return [this, QtKey] { QCoreApplication::postEvent(Main.get(), new QKeyEvent(QEvent::KeyPress, QtKey, Qt::NoModifier)); };
+  }
   QRadioButton* Generator(int Index) {
     return Settings->RGTrashGeneratorAlgorythm->findChildren<QRadioButton*>().at(Index);
   }
@@ -255,6 +259,21 @@ TEST_F(ReplayWindowTest, ARecordingThatCannotBeWrittenIsToldOnceWithTheReasonAnd
             "Cannot write the recording \"" + Path + "\": No such file or directory. The game goes on without recording.");
   EXPECT_GE(T.Yards.size(), 60u) << "the game went on";
   End();
+}
+
+TEST_F(ReplayWindowTest, AGamePlayedWithChosenKeysReplaysWithTheDefaults) {
+  const auto Script = [this](int L, int R, int J, int D) {
+    return std::vector<TAction>{{3, Typed(L)}, {5, Typed(L)},  {8, Typed(J)},  {12, Typed(R)},
+                                {20, Typed(D)}, {24, Typed(J)}, {30, Typed(R)}, {60, Key(vkEscape)}};
+  };
+  std::vector<std::uint8_t> Arrows;
+  const TTrace WithArrows = Record(Script(Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down), Arrows);
+  WriteIni("[Keys]\nLeft=A\nRight=D\nJump=W\nDown=S\n");
+  std::vector<std::uint8_t> File;
+  const TTrace WithWasd = Record(Script(Qt::Key_A, Qt::Key_D, Qt::Key_W, Qt::Key_S), File);
+  ExpectSameGame(WithWasd, WithArrows);
+  EXPECT_EQ(File, Arrows) << "the recording keeps the actions, not the keys";
+  ExpectSameGame(Replay(File), WithWasd);
 }
 
 TEST_F(ReplayWindowTest, ThePlayersKeysDoNothingToAReplay) {

@@ -197,17 +197,20 @@ QImage DrawHelpScreen() {
         {{"F1"}, "This help"},
         {{"F2"}, "About the game"},
         {{"F5"}, "New game"},
+        {{"F6"}, "Controls: change keys"},
         {{"F7"}, "Settings"},
         {{"F8"}, "Sound on / off"},
         {{"Esc"}, "Quit; leave full screen"},
     };
+    // However many keys the list holds, it fills the panel.
+    const double Step = 303.0 / static_cast<double>(std::size(Keys) - 1);
     double Y = 134;
     for (const TKey& K : Keys) {
       double X = 30;
       for (const QString& Cap : K.Caps)
         X = KeyCap(P, Cap, X, Y, 12) + 4;
       Line(P, K.What, 13.5, 124, Y, White);
-      Y += 23.3;
+      Y += Step;
     }
 
     const auto Section = [&P](double Top, const char* Heading, const QStringList& Lines,

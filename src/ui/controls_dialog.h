@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QComboBox;
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class TFrmMain;
+class TGame;
+class TKeyBindings;
+struct TPadBindings;
+
+// The Controls dialog: the player's keys, two cells for each action, and what
+// the pad's buttons do. A cell is changed by clicking it (or selecting it and
+// pressing Enter) and pressing the new key; a key another action had moves
+// here, and the dialog says from where. Delete clears a cell; "Defaults" puts
+// every key and button back. Every change counts at once. The game waits
+// while the dialog is open, and goes on when it closes, as after the settings.
+class TFrmControls : public QWidget {
+  Q_OBJECT
+public:
+  TFrmControls(TFrmMain& Main, TGame& Game, TKeyBindings& Keys, TPadBindings& Pad);
+
+  QTableWidget* KeyTable = nullptr;
+  std::array<QComboBox*, 6> PadChoices{};
+  QLabel* Note = nullptr;
+  QPushButton* BtnDefaults = nullptr;
+  QPushButton* BtnClose = nullptr;
+
+  // Shows the dialog and returns at once; the main window waits behind it.
+  void ShowWithoutWaiting();
+  // A cell waits for its new key.
+  bool Waiting() const { return WaitingRow.has_value(); }
+
+protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+  void keyPressEvent(QKeyEvent* Event) override;
+  void keyReleaseEvent(QKeyEvent* Event) override;
+  void closeEvent(QCloseEvent* Event) override;
+
+private:
+  bool FormKeyDown(QObject* Watched, const QKeyEvent& Event);
+  bool TakeKey(const QKeyEvent& Event);
+  void StartWaiting(int Row, int Column);
+  void ClearCell();
+  void RestoreDefaults();
+  void PadChoiceChange(int Button);
+  void Refresh();
+  void FormClose();
+
+  TFrmMain& Main;
+  TGame& Game;
+  TKeyBindings& Keys;
+  TPadBindings& Pad;
+  std::optional<int> WaitingRow;
+  int WaitingColumn = 0;
+  int StartKey = 0; // the Enter that started the wait, until it is let go
+};
