@@ -199,13 +199,19 @@ xdotool key --window "$box" Return 2>/dev/null || true
 wait_exit 10 || fail "the program did not end after the damaged-files message"
 [ "$game_status" -eq 1 ] || fail "damaged files ended the program with exit code $game_status, not 1"
 
+# NAME: plays with --record into $work/NAME.rec (in rec), its output in
+# $work/NAME.out and .err; sets game_pid and win.
+start_recording() {
+  rec="$work/$1.rec"
+  (cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
+     >"$work/$1.out" 2>"$work/$1.err") &
+  game_pid=$!
+  win=$(find_window '^Clankora!$') || { cat "$work/$1.err"; fail "the recording run opened no window"; }
+}
+
 # --- Recording and replay --------------------------------------------------
 step "a game recorded with --record replays to the same end, with and without a window"
-rec="$work/game.rec"
-(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
-   >"$work/record.out" 2>"$work/record.err") &
-game_pid=$!
-win=$(find_window '^Clankora!$') || { cat "$work/record.err"; fail "the recording run opened no window"; }
+start_recording game
 key space
 sleep 1
 key Left Left Up
@@ -222,7 +228,7 @@ key F11 ctrl+minus
 sleep 0.5
 kill -TERM "$game_pid"
 wait_exit 10 || fail "the recording run ignored SIGTERM"
-recorded=$(tail -n 1 "$work/record.out")
+recorded=$(tail -n 1 "$work/game.out")
 echo "recorded: $recorded"
 [ -s "$rec" ] || fail "no recording was written"
 echo "$recorded" | grep -qE '^(won|lost|quit), [0-9]+ ticks, [0-9]+ lives, level [0-9]+, yard [0-9a-f]{16}$' ||
@@ -248,11 +254,7 @@ grep -q "cut.rec\": it is cut short" "$work/cut.err" || { cat "$work/cut.err"; f
 [ -s "$work/cut.out" ] && fail "a cut recording printed an outcome"
 
 step "a recording whose game was killed replays up to where it was written, and says it ends early"
-rec="$work/killed.rec"
-(cd "$game" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora --record "$rec" \
-   >"$work/killed.out" 2>"$work/killed.err") &
-game_pid=$!
-win=$(find_window '^Clankora!$') || { cat "$work/killed.err"; fail "the recording run opened no window"; }
+start_recording killed
 key space
 for _ in 1 2 3 4; do key Left Up; sleep 0.3; key Right; sleep 0.3; done
 sleep 2.5 # the recording's blocks reach the disk every two seconds
