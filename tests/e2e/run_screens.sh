@@ -184,8 +184,17 @@ for _ in $(seq 1 10); do
 done
 sleep 0.5
 # The whole window, its frame included, as the window manager placed it.
+# The window manager sets the frame's extents once it has framed the window.
+extents=""
+for _ in $(seq 1 30); do
+  extents=$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr ',' ' ')
+  [ -n "$extents" ] && break
+  sleep 0.1
+done
+# A window the window manager has not framed (yet) has no frame to count.
+[ -n "$extents" ] || { echo "no frame extents from the window manager: the window counts unframed"; extents="0 0 0 0"; }
+read -r left right top bottom <<<"$extents"
 read -r WIDTH HEIGHT X Y <<<"$(geometry | tr 'x+' '  ')"
-read -r left right top bottom <<<"$(xprop -id "$win" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,/ /g')"
 X=$((X - left)); Y=$((Y - top)); WIDTH=$((WIDTH + left + right)); HEIGHT=$((HEIGHT + top + bottom))
 [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1366 ] && [ $((Y + HEIGHT)) -le 768 ] ||
   fail "after ten Ctrl+Plus the window with its frame is ${WIDTH}x${HEIGHT}+${X}+${Y} on a 1366x768 screen"
