@@ -11,6 +11,9 @@ class TKeyBindings;
 // stands for: Ctrl with + or -, on the main keyboard or the keypad.
 inline constexpr std::uint32_t kcZoomIn = 0x1001;
 inline constexpr std::uint32_t kcZoomOut = 0x1002;
+// The player left the window (another one took the keyboard, or it was
+// minimised): a running game pauses as if Pause were pressed.
+inline constexpr std::uint32_t kcLeftWindow = 0x1003;
 
 // The game's key code of a key press, or 0 for a key the game has no use for.
 // The window's own commands come first and keep their keys: Escape and the

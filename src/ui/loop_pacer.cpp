@@ -38,22 +38,34 @@ TLoopPacer::TLoopPacer() {
 #endif
 }
 
+void TLoopPacer::Dispatch() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TLoopPacer::DispatchWaiting() {
+  // The events already there first: the dispatcher would sleep with them waiting.
+  WokenBy = false;
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(WokenBy ? QEventLoop::AllEvents : QEventLoop::WaitForMoreEvents);
+}
+
 void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
   if (GetTickCount() != Now)
     return;
   if (!Rests) {
     // Where the loop would rest, keys may arrive: a replay hands out the recorded ones here.
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Dispatch();
     return;
   }
   const TSteady::time_point Next = NextMsStart();
   if (Next - TSteady::now() <= ShortRest) {
     std::this_thread::sleep_until(Next);
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Dispatch();
     return;
   }
   NextMs.start(std::chrono::milliseconds(1));
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  DispatchWaiting();
   NextMs.stop();
 }
 
@@ -62,17 +74,17 @@ void TLoopPacer::WaitUntil(std::optional<std::uint32_t> Due) {
   const std::uint32_t Now = GetTickCount();
   const auto Left = Due ? static_cast<std::int32_t>(*Due - Now) : 1;
   if (!Rests || Left <= 0) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    Dispatch();
     return;
   }
   if (Due)
     NextMs.start(std::chrono::milliseconds(Left));
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  DispatchWaiting();
   NextMs.stop();
 }
 
 void TLoopPacer::WaitForEvent() {
-  QCoreApplication::processEvents(Rests ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+  Rests ? DispatchWaiting() : Dispatch();
 }
 
 void TLoopPacer::CountPass(std::uint32_t Now, bool Playing, bool PictureChanged) {

@@ -19,6 +19,15 @@ public:
   // itself, and a verifying one runs as fast as it can.
   bool Rests = true;
 
+  // Dispatches the window events that have come, without waiting for more.
+  // Events posted before the handler that runs the loop began (a pad's keys,
+  // a key queued behind the one being handled) are delivered too: the event
+  // dispatcher would hold them back until that handler returned.
+  static void Dispatch();
+  // Something came that the loop must see now (a key): the wait under way, if
+  // any, ends once the events are dispatched.
+  void Wake() { WokenBy = true; }
+
   // Dispatches window events, sleeping until the tick counter moves past Now
   // or an event arrives, whichever comes first. Returns at once when the
   // counter has already moved on.
@@ -45,7 +54,11 @@ public:
   void StartRun() { HaveLast = false; }
 
 private:
+  // Dispatches window events, sleeping until one arrives unless something woke the loop.
+  void DispatchWaiting();
+
   QTimer NextMs;
+  bool WokenBy = false;
   TStats Counted;
   std::uint32_t LastVisited = 0;
   bool HaveLast = false;

@@ -183,20 +183,6 @@ std::int32_t TFrmMain::StartLevel() const {
   return static_cast<std::int32_t>(Game->StartHardnessLevel);
 }
 
-void TFrmMain::keyPressEvent(QKeyEvent* Event) {
-  const std::uint32_t Code = GameKeyCode(*Event);
-  // In full screen Escape takes the player back to the window, not out of the game.
-  if (Code == vkEscape && FullScreenOn && Game) {
-    LeaveFullScreen();
-    return;
-  }
-  if (Code == 0) {
-    QWidget::keyPressEvent(Event);
-    return;
-  }
-  FormKeyDown(Code);
-}
-
 void TFrmMain::FormKeyDown(std::uint32_t Key) {
   if (!Game)
     return;
@@ -294,12 +280,16 @@ void TFrmMain::RunMainLoop() {
   Pacer.StartRun();
   G.StartPasses();
   Watch->Reset(G);
+  LoopRunning = true;
+  // Keys are taken in after each dispatch of window events, never inside it:
+  // a game replayed from its recording takes them at the same points.
   while (!G.Paused) {
     if (PadInput)
       PadInput->PollInPlay();
     G.AITurn();
     const bool Drew = CopyChangesToScreen();
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    TLoopPacer::Dispatch();
+    TakeInKeys();
     Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
     // A pass that changed something may be followed by one that changes more
     // in the same millisecond; after one that changed nothing, the loop rests.
@@ -311,7 +301,9 @@ void TFrmMain::RunMainLoop() {
       Pacer.WaitUntil(G.NextPassTime());
     else
       Pacer.WaitForNextMs(G.CurrentTime);
+    TakeInKeys();
   }
+  LoopRunning = false;
 }
 
 void TFrmMain::CopyToScreen() { ImageScr->CopyFrom(*Game->Scr); }
@@ -415,6 +407,8 @@ void TFrmMain::closeEvent(QCloseEvent* Event) {
   // A running main loop ends at its next check.
   if (Game)
     Game->Paused = true;
+  // The program ends here: keys that came after the closing key are not played.
+  WaitingKeys.clear();
   Event->accept();
   emit Closed();
 }

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,7 +56,15 @@ public:
   // Full screen fills the screen between whole factors, not only at whole ones.
   bool FullScreenFitted() const { return FullScreenFit; }
 
+  // Handles a key at once; keys from the keyboard, the pads and the window
+  // itself come in through KeyArrived.
   void FormKeyDown(std::uint32_t Key);
+  // A key came: it waits until the game takes it in. A running main loop
+  // takes keys at fixed points of its pass (after each dispatch of window
+  // events), so that a recording holds exactly what the game did, however the
+  // keys came; out of the loop a key is taken at once.
+  void KeyArrived(std::uint32_t Key);
+  bool MainLoopRunning() const { return LoopRunning; }
   void ShowPausedState();
   void ShowInitScreen();
   void ShowHelpScreen();
@@ -90,6 +99,12 @@ private:
   void FormDestroy();
   void RunDataFileTest();
   void RunMainLoop();
+  // The main loop's point of input: a replay hands out the recorded keys due
+  // here, then the waiting keys are taken, in the order they came.
+  void TakeInKeys();
+  void TakeWaitingKeys();
+  std::uint32_t NextWaitingKey();
+  void TakeKey(std::uint32_t Key);
   void CopyToScreen();
   // Draws what changed and copies it to the window; false when nothing did.
   bool CopyChangesToScreen();
@@ -122,6 +137,8 @@ private:
   bool Shown = false;                       // the window has been on screen in this run
   std::unique_ptr<TPassWatch> Watch;
   std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
+  std::deque<std::uint32_t> WaitingKeys;
+  bool LoopRunning = false;
   int WindowZoom = 1;
   bool FullScreenOn = false;
   bool FullScreenFit = true;

@@ -135,14 +135,28 @@ void TReplayDriver::Step() {
     Stop();
     return;
   }
-  if (Player.DueInput() == nullptr)
+  // A running main loop takes the due keys in itself, right after this dispatch of events.
+  if (Main.MainLoopRunning() || Player.DueInput() == nullptr)
     return;
+  // Out of the loop the game takes each key as it comes, one dispatch of events each.
   const TReplayEvent Input = Player.TakeInput();
-  // The next one queues behind this one, as the original's keys queued: a key
-  // that starts the game's loop lets the loop handle the rest.
+  ScheduleIfDue();
+  Deliver(Input);
+}
+
+// Every key and setting up to the next clock reading (a key that reads the
+// clock brings the next ones due behind its reading), until one pauses the
+// game: the keys behind it are taken once the loop has ended.
+void TReplayDriver::AtKeyIntake() {
+  const TGame& G = *Main.Game;
+  while (!Ended && !G.Paused && Player.DueInput() != nullptr)
+    Deliver(Player.TakeInput());
+  ScheduleIfDue();
+}
+
+void TReplayDriver::ScheduleIfDue() {
   if (Player.DueInput() != nullptr || Player.Finished())
     Schedule();
-  Deliver(Input);
 }
 
 void TReplayDriver::Deliver(const TReplayEvent& Input) {

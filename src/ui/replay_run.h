@@ -32,9 +32,11 @@ private:
   QTimer WriteTimer;
 };
 
-// Plays a recording in the main window. Each recorded key and setting reaches
-// the game at the first moment the window handles events after the clock
-// reading that came before it, so the game sees them where the original did.
+// Plays a recording in the main window. The recorded keys and settings reach
+// the game where the original took them in: while the game runs, all those
+// recorded behind a clock reading at the main loop's next point of input;
+// while it does not, one at each dispatch of events, as keys came to the
+// window. So the game sees them where the original did.
 // The player's own keys do nothing to the game: Escape ends the replay, Pause
 // holds it, F held plays it four times as fast. Paced, it keeps the recorded
 // clock's pace; unpaced (verifying) it runs as fast as it can.
@@ -52,6 +54,7 @@ public:
   bool FastForward() const { return Fast; }
 
   bool KeyDown(std::uint32_t Key) override;
+  void AtKeyIntake() override;
   void SettingChanged(TEventKind, std::int32_t) override {}
 
 protected:
@@ -62,6 +65,7 @@ private:
   void Advanced();
   void Schedule();
   void Step();
+  void ScheduleIfDue();
   void Deliver(const TReplayEvent& Input);
   void SwitchSound(bool On);
   void KeepPace();

@@ -5,8 +5,8 @@
 
 #include "engine/game.h"
 #include "platform/ini_file.h"
-#include "platform/keys.h"
 #include "ui/image_scr.h"
+#include "ui/key_map.h"
 #include "ui/view_scale.h"
 
 #include <QEvent>
@@ -160,8 +160,4 @@ void TFrmMain::changeEvent(QEvent* Event) {
     PauseWhenAway();
 }
 
-void TFrmMain::PauseWhenAway() {
-  // Only a running game: pressing Pause on a paused one would resume it.
-  if (Game && !Game->Paused)
-    FormKeyDown(vkPause);
-}
+void TFrmMain::PauseWhenAway() { KeyArrived(kcLeftWindow); }

@@ -222,6 +222,14 @@ key Pause
 key Pause
 sleep 1
 key Right Up
+# Keys that come together: a quick hand's, with no pause between them, and
+# those typed while the machine stood still, which all arrive at once.
+xdotool key --window "$win" --delay 0 Left Up Right Left 2>/dev/null || true
+kill -STOP "$game_pid"
+xdotool key --window "$win" --delay 0 Right Up space Left Down 2>/dev/null || true
+sleep 1
+kill -CONT "$game_pid"
+sleep 0.5
 # Zoom and full screen are recorded too; verifying them prints nothing.
 key ctrl+plus F11
 key F11 ctrl+minus

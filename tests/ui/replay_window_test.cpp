@@ -4,7 +4,9 @@
 #include "replay/outcome.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "platform/gamepad.h"
 #include "support/test_game.h"
+#include "support/virtual_pad.h"
 #include "support/yard_text.h"
 #include "ui/replay_run.h"
 
@@ -39,11 +41,12 @@ struct TAction {
 // Seeds that are the same in every run, so that each test plays the same game.
 class TFixedSeeds : public TSeedSource {
 public:
-  TFixedSeeds() : Previous(SetSeedSource(this)) {}
+  explicit TFixedSeeds(std::uint64_t aFirst = 0x5EED0000u) : First(aFirst), Previous(SetSeedSource(this)) {}
   ~TFixedSeeds() override { SetSeedSource(Previous); }
-  std::uint64_t Seed(std::uint64_t) override { return 0x5EED0000u + Given++; }
+  std::uint64_t Seed(std::uint64_t) override { return First + Given++; }
 
 private:
+  std::uint64_t First;
   std::uint64_t Given = 0;
   TSeedSource* Previous;
 };
@@ -53,9 +56,10 @@ protected:
   // Plays the script on a manual clock, recording to a file with a block every
   // 25 ticks; gives what it showed, the file and where each block of events ends.
   TTrace Record(const std::vector<TAction>& Script, std::vector<std::uint8_t>& File,
-                std::vector<std::size_t>* BlockEnds = nullptr) {
+                std::vector<std::size_t>* BlockEnds = nullptr, std::uint64_t Seed = 0x5EED0000u) {
     TManualClock Clock(90000);
-    TFixedSeeds Seeds;
+    RecordClock = &Clock;
+    TFixedSeeds Seeds(Seed);
     TReplayRecorder Recorder;
     Randomize(); // the program's first seed, as it starts
     Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
@@ -163,9 +167,46 @@ protected:
   std::function<void()> Typed(int QtKey) {
     return [this, QtKey] { QCoreApplication::postEvent(Main.get(), new QKeyEvent(QEvent::KeyPress, QtKey, Qt::NoModifier)); };
   }
+  // Keys that reach the window together, as a quick hand or a pad's diagonal gives them.
+  std::function<void()> Burst(std::vector<std::uint32_t> Codes) {
+    return [this, Codes] {
+      for (std::uint32_t Code : Codes)
+        Post(Code);
+    };
+  }
+  // The machine stood still for Ms (the process was stopped): the keys typed meanwhile come all at once.
+  std::function<void()> Stall(std::uint32_t Ms, std::vector<std::uint32_t> Codes) {
+    return [this, Ms, Send = Burst(std::move(Codes))] {
+      RecordClock->Advance(Ms);
+      Send();
+    };
+  }
   QRadioButton* Generator(int Index) {
     return Settings->RGTrashGeneratorAlgorythm->findChildren<QRadioButton*>().at(Index);
   }
+
+  // A game of bursts drawn from Seed: 2 to 5 keys at once every few ticks, some
+  // after a stall of ten seconds, a pause and its resume in one burst, then Escape.
+  std::vector<TAction> BurstScript(unsigned Seed) {
+    std::mt19937 Draw(Seed);
+    const auto Between = [&Draw](int Low, int High) { return std::uniform_int_distribution(Low, High)(Draw); };
+    const std::uint32_t Keys[] = {vkLeft, vkRight, vkUp, vkDown, vkSpace, vkAdd, vkSubtract, vkF8};
+    std::vector<TAction> Script;
+    int Tick = 2;
+    for (int I = 0; I < 16; ++I) {
+      Tick += Between(0, 12);
+      std::vector<std::uint32_t> Codes(static_cast<std::size_t>(Between(2, 5)));
+      for (std::uint32_t& Code : Codes)
+        Code = Keys[Between(0, static_cast<int>(std::size(Keys)) - 1)];
+      if (I == 7)
+        Codes.insert(Codes.begin() + 1, {vkPause, Seed % 2 == 0 ? vkPause : vkSpace});
+      Script.push_back({Tick, I % 5 == 4 ? Stall(10000, Codes) : Burst(Codes)});
+    }
+    Script.push_back({Tick + 20, Key(vkEscape)});
+    return Script;
+  }
+
+  TManualClock* RecordClock = nullptr; // the clock of the game being recorded
 };
 
 // Where two traces first part, for a readable failure.
@@ -338,4 +379,13 @@ TEST_F(ReplayWindowTest, PauseHoldsTheReplayFSpeedsItUpAndEscapeEndsIt) {
     EXPECT_FALSE(Driver.Complete()) << "ended before the recording's end";
   }
   End();
+}
+
+TEST_F(ReplayWindowTest, KeysThatComeTogetherReplayToTheSameGame) {
+  for (unsigned Seed = 1; Seed <= 4; ++Seed) {
+    SCOPED_TRACE("burst game " + std::to_string(Seed));
+    std::vector<std::uint8_t> File;
+    const TTrace Original = Record(BurstScript(Seed), File, nullptr, 0x5EED0000u + Seed * 100);
+    ExpectSameGame(Replay(File), Original);
+  }
 }
