@@ -111,10 +111,30 @@ void TFrmControls::StartWaiting(int Row, int Column) {
   Refresh();
 }
 
-bool TFrmControls::TakeKey(const QKeyEvent& Event) {
-  // The Enter that started the wait is not the new key, held or repeated.
-  if (Event.isAutoRepeat() || Event.key() == StartKey)
+// A keyboard repeats a held key every 30 to 50 ms; a hand presses it again far later.
+constexpr unsigned long RepeatGapMs = 150;
+
+bool TFrmControls::StartKeyRepeats(const QKeyEvent& Event) {
+  if (StartKey == 0 || Event.key() != StartKey)
+    return false;
+  if (StartKeyHeld || (Event.timestamp() != 0 && Event.timestamp() - StartKeyLetGoAt < RepeatGapMs)) {
+    StartKeyHeld = true;
     return true;
+  }
+  return false;
+}
+
+void TFrmControls::StartKeyLetGo(const QKeyEvent& Event) {
+  if (Event.key() != StartKey || Event.isAutoRepeat())
+    return;
+  StartKeyHeld = false;
+  StartKeyLetGoAt = Event.timestamp();
+}
+
+bool TFrmControls::TakeKey(const QKeyEvent& Event) {
+  if (Event.isAutoRepeat() || StartKeyRepeats(Event))
+    return true;
+  StartKey = 0;
   if (Event.key() == Qt::Key_Escape) {
     WaitingRow.reset();
     Note->clear();
@@ -177,6 +197,7 @@ bool TFrmControls::FormKeyDown(QObject* Watched, const QKeyEvent& Event) {
   if (Key == Qt::Key_Return || Key == Qt::Key_Enter) {
     StartWaiting(KeyTable->currentRow(), KeyTable->currentColumn());
     StartKey = Key;
+    StartKeyHeld = true;
     return true;
   }
   if (Key == Qt::Key_Delete || Key == Qt::Key_Backspace) {
@@ -187,16 +208,15 @@ bool TFrmControls::FormKeyDown(QObject* Watched, const QKeyEvent& Event) {
 }
 
 bool TFrmControls::eventFilter(QObject* Watched, QEvent* Event) {
-  if (Event->type() == QEvent::KeyRelease && static_cast<QKeyEvent*>(Event)->key() == StartKey)
-    StartKey = 0;
+  if (Event->type() == QEvent::KeyRelease)
+    StartKeyLetGo(*static_cast<QKeyEvent*>(Event));
   if (Event->type() == QEvent::KeyPress && FormKeyDown(Watched, *static_cast<QKeyEvent*>(Event)))
     return true;
   return QWidget::eventFilter(Watched, Event);
 }
 
 void TFrmControls::keyReleaseEvent(QKeyEvent* Event) {
-  if (Event->key() == StartKey)
-    StartKey = 0;
+  StartKeyLetGo(*Event);
   QWidget::keyReleaseEvent(Event);
 }
 

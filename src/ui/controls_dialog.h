@@ -46,6 +46,8 @@ protected:
 private:
   bool FormKeyDown(QObject* Watched, const QKeyEvent& Event);
   bool TakeKey(const QKeyEvent& Event);
+  bool StartKeyRepeats(const QKeyEvent& Event);
+  void StartKeyLetGo(const QKeyEvent& Event);
   void StartWaiting(int Row, int Column);
   void ClearCell();
   void RestoreDefaults();
@@ -59,5 +61,10 @@ private:
   TPadBindings& Pad;
   std::optional<int> WaitingRow;
   int WaitingColumn = 0;
-  int StartKey = 0; // the Enter that started the wait, until it is let go
+  // The Enter that started the wait: held, or repeated by the keyboard (the
+  // window system may send each repeat as a release and a new press), it is
+  // not the new key; pressed again after a pause, it is.
+  int StartKey = 0;
+  bool StartKeyHeld = false;
+  unsigned long StartKeyLetGoAt = 0; // the window system's time of its last release
 };

@@ -11,6 +11,10 @@
 
 void TFrmMain::keyPressEvent(QKeyEvent* Event) {
   const std::uint32_t Code = GameKeyCode(*Event);
+  // Escape held in a dialog repeats into the window once the dialog has gone:
+  // the game ends only on an Escape pressed for it.
+  if (Code == vkEscape && Event->isAutoRepeat())
+    return;
   // In full screen Escape takes the player back to the window, not out of the game.
   if (Code == vkEscape && FullScreenOn && Game) {
     LeaveFullScreen();

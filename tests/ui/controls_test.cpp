@@ -225,6 +225,31 @@ TEST_F(ControlsDialogTest, KeysAreChosenMovedClearedAndRestoredFromTheKeyboardAl
   EXPECT_FALSE(Dialog().isVisible());
 }
 
+// The window system's own repeat of a held Enter comes as releases and presses
+// a few tens of milliseconds apart; the key chosen is the next one pressed.
+TEST_F(ControlsDialogTest, AnEnterHeldOrRepeatedIsNotTheNewKeyButOnePressedAgainIs) {
+  const auto Send = [this](QEvent::Type Type, int K, unsigned long At) {
+    QKeyEvent Event(Type, K, Qt::NoModifier);
+    Event.setTimestamp(At);
+    QCoreApplication::sendEvent(Dialog().KeyTable, &Event);
+  };
+  Send(QEvent::KeyPress, Qt::Key_Return, 1000);
+  for (unsigned long At = 1660; At < 2000; At += 33) {
+    Send(QEvent::KeyRelease, Qt::Key_Return, At);
+    Send(QEvent::KeyPress, Qt::Key_Return, At + 1);
+  }
+  Send(QEvent::KeyRelease, Qt::Key_Return, 2010);
+  EXPECT_TRUE(Dialog().Waiting());
+  Send(QEvent::KeyPress, Qt::Key_A, 2100);
+  EXPECT_EQ(Cell(0, 0), "A");
+
+  Send(QEvent::KeyPress, Qt::Key_Return, 3000);
+  Send(QEvent::KeyRelease, Qt::Key_Return, 3080);
+  Send(QEvent::KeyPress, Qt::Key_Return, 3500); // pressed again: Enter is the key
+  EXPECT_FALSE(Dialog().Waiting());
+  EXPECT_EQ(Cell(0, 0), "Return");
+}
+
 TEST_F(ControlsDialogTest, TheChosenKeysAreKeptForTheNextRun) {
   QTest::keyClick(Dialog().KeyTable, Qt::Key_Return);
   QTest::keyClick(Dialog().KeyTable, Qt::Key_A);

@@ -382,6 +382,10 @@ TEST_F(WindowViewTest, EscapeInFullScreenGoesBackToTheWindowAndPausesAndInAWindo
   const std::uint32_t Ticks = Game().TickCount;
   PlayBriefly();
   EXPECT_GT(Game().TickCount, Ticks);
+  // The repeat of an Escape held in a dialog that has gone does not end the game.
+  QKeyEvent Repeated(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+  QCoreApplication::sendEvent(Main.get(), &Repeated);
+  EXPECT_FALSE(Closed);
   SendKey(Qt::Key_Escape, Qt::NoModifier);
   EXPECT_TRUE(Closed);
 }
