@@ -88,17 +88,21 @@ public:
   std::uint32_t PreviousPartTime = 0; // when the last batch came
 };
 
-// What one cell of the yard shows: its frame, and where that lies. Render
-// and the drawing cache both draw a cell as its look and compare looks to
-// find what changed, so whatever a cell comes to show besides goes here and
-// into DrawOn, and nowhere else.
+// What one cell of the yard shows: its frame, and the corner it is drawn
+// from. Render and the drawing cache both draw a cell as its look and compare
+// looks to find what changed, so whatever a cell comes to show besides goes
+// here, into Feet and into DrawOn, and nowhere else.
 struct TCellLook {
   const TPngImage* Frame = nullptr; // none when the cell draws nothing
-  TPictureRect Feet;                // where the frame lies; empty with none
+  std::int32_t X = 0, Y = 0;        // the top-left corner of the frame
 
+  // Everything the look covers; empty with none.
+  TPictureRect Feet() const {
+    return Frame != nullptr ? TPictureRect{X, Y, ToInt(Frame->Width()), ToInt(Frame->Height())} : TPictureRect{};
+  }
   void DrawOn(TPicture& Picture) const {
     if (Frame != nullptr)
-      Picture.Draw(Feet.X, Feet.Y, *Frame);
+      Picture.Draw(X, Y, *Frame);
   }
   friend bool operator==(const TCellLook&, const TCellLook&) = default;
 };

@@ -40,7 +40,7 @@ TCellLook TGame::CellLook(std::uint32_t X, std::uint32_t Y) const {
   if (Frame == nullptr || Frame->Empty())
     return {};
   const TPictureRect Cell = GameGrid->CellRect(X, Y);
-  return {Frame, {Cell.X, Cell.Y, ToInt(Frame->Width()), ToInt(Frame->Height())}};
+  return {Frame, Cell.X, Cell.Y};
 }
 
 const TPngImage* TGame::CellFrame(std::uint32_t X, std::uint32_t Y) const {

@@ -131,7 +131,7 @@ void TRenderCache::DrawChangedYard() {
     Oversize.clear();
     for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y)
       for (std::uint32_t X = 1; X <= G.ColsCount; ++X)
-        if (const std::size_t I = TGameGrid::CellIndex(X, Y); !Within(Looks[I].Feet, G.CellRect(X, Y)))
+        if (const std::size_t I = TGameGrid::CellIndex(X, Y); !Within(Feet[I], G.CellRect(X, Y)))
           Oversize.push_back(I);
   }
   if (Shown != TShown::Yard) {
@@ -177,9 +177,10 @@ bool TRenderCache::NoteLooks(TCellMarks& Marks) {
       const TCellLook Look = Game.CellLook(X, Y);
       if (Look == Looks[I])
         continue;
-      Marks.Mark(Looks[I].Feet);
+      Marks.Mark(Feet[I]);
       Looks[I] = Look;
-      Marks.Mark(Look.Feet);
+      Feet[I] = Look.Feet();
+      Marks.Mark(Feet[I]);
       Marks.Mark(G.CellRect(X, Y));
       Any = true;
     }
@@ -256,7 +257,7 @@ bool TRenderCache::StaticLayerFits(const TPictureRect& Rect) const {
     return false;
   // No bigger frame drawn before a rock lies under it there.
   for (const std::size_t Big : Oversize)
-    if (!RocksShown(SpanOf(G, Intersected(Looks[Big].Feet, Rect)), Big))
+    if (!RocksShown(SpanOf(G, Intersected(Feet[Big], Rect)), Big))
       return false;
   return true;
 }
@@ -273,7 +274,7 @@ void TRenderCache::RedrawRect(const TPictureRect& Rect) {
         Order.push_back(I);
   bool Added = false;
   for (const std::size_t Big : Oversize) {
-    if (Looks[Big].Feet.Intersects(Rect) && std::find(Order.begin(), Order.end(), Big) == Order.end()) {
+    if (Feet[Big].Intersects(Rect) && std::find(Order.begin(), Order.end(), Big) == Order.end()) {
       Order.push_back(Big);
       Added = true;
     }
@@ -310,7 +311,7 @@ void TRenderCache::ComposeRows(const TPictureRect& Rect, bool WithRocks) {
     if (!FillsCell(G, Looks[I]) || !Within(Cell, Rect) || (WithRocks && Looks[I] == StaticLooks[I]))
       return false;
     return std::none_of(Oversize.begin(), Oversize.end(),
-                        [&](std::size_t Big) { return Big < I && Looks[Big].Feet.Intersects(Cell); });
+                        [&](std::size_t Big) { return Big < I && Feet[Big].Intersects(Cell); });
   };
   Over.fill(false);
   for (const std::size_t I : Order)

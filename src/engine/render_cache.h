@@ -47,6 +47,7 @@ private:
   TShown Shown = TShown::Nothing;    // Nothing: unknown, drawn on by other means
   bool CopyAll = true;               // drawn on by other means since the last Changes
   TLooks Looks{};                    // what each cell shows
+  std::array<TPictureRect, CellCount> Feet{}; // where each of those looks lies
   std::vector<std::size_t> Oversize; // cells whose frame reaches beyond the cell
   std::array<TDrawRecord, 2> Status; // the status line's two parts as drawn
 
