@@ -138,21 +138,12 @@ __attribute__((target("avx512bw,avx512vl"))) void ComposeRowsAvx512(TPixelBlock 
   ComposeRowsWith<64>(D, U, Runs, Count, Height);
 }
 
-const TBlender& BlenderOf(TBlendWidth Width) {
-  static const TBlender Plain{BlendBlockPlain, ComposeRowsPlain}, Sse2{BlendBlockSse2, ComposeRowsSse2},
-      Avx2{BlendBlockAvx2, ComposeRowsAvx2}, Avx512{BlendBlockAvx512, ComposeRowsAvx512};
-  switch (Width) {
-  case TBlendWidth::Sse2:
-    return Sse2;
-  case TBlendWidth::Avx2:
-    return Avx2;
-  case TBlendWidth::Avx512:
-    return Avx512;
-  case TBlendWidth::Plain:
-    break;
-  }
-  return Plain;
-}
+// By TBlendWidth.
+constexpr TBlender Blenders[] = {{BlendBlockPlain, ComposeRowsPlain},
+                                 {BlendBlockSse2, ComposeRowsSse2},
+                                 {BlendBlockAvx2, ComposeRowsAvx2},
+                                 {BlendBlockAvx512, ComposeRowsAvx512}};
+const TBlender& BlenderOf(TBlendWidth Width) { return Blenders[static_cast<std::size_t>(Width)]; }
 } // namespace
 
 bool BlendWidthAvailable(TBlendWidth Width) {
@@ -169,17 +160,19 @@ bool BlendWidthAvailable(TBlendWidth Width) {
   return true;
 }
 
-TBlendWidth WidestBlendWidth() {
-  static const TBlendWidth Widest = [] {
-    for (const TBlendWidth Width : {TBlendWidth::Avx512, TBlendWidth::Avx2, TBlendWidth::Sse2})
-      if (BlendWidthAvailable(Width))
-        return Width;
-    return TBlendWidth::Plain;
-  }();
-  return Widest;
-}
+namespace {
+// Found once, as the program starts: every image drawn asks.
+const TBlendWidth Widest = [] {
+  for (const TBlendWidth Width : {TBlendWidth::Avx512, TBlendWidth::Avx2, TBlendWidth::Sse2})
+    if (BlendWidthAvailable(Width))
+      return Width;
+  return TBlendWidth::Plain;
+}();
+const TBlendWidth ForImages = std::min(Widest, TBlendWidth::Avx2);
+} // namespace
 
-TBlendWidth ImageBlendWidth() { return std::min(WidestBlendWidth(), TBlendWidth::Avx2); }
+TBlendWidth WidestBlendWidth() { return Widest; }
+TBlendWidth ImageBlendWidth() { return ForImages; }
 
 void BlendBlock(TPixelBlock D, TConstPixelBlock S, int Width, int Height, TBlendWidth With) {
   BlenderOf(With).Block(D, S, Width, Height);
