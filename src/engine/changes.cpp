@@ -4,7 +4,7 @@ void CapturePlayState(const TGame& Game, TPlayState& State) {
   const TGameGrid& G = *Game.GameGrid;
   for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y)
     for (std::uint32_t X = 1; X <= G.ColsCount; ++X)
-      State.Cells[(Y - 1) * TGameGrid::MaxCols + (X - 1)] = G.Cells(X, Y);
+      State.Cells[TGameGrid::CellIndex(X, Y)] = G.Cells(X, Y);
   const TRobot& R = *Game.Robot;
   State.Robot = {R.X, R.Y, R.W, R.H, R.PreviousX, R.PreviousY, R.SameDirectionPathLength, R.LevitationDuration,
                  R.LastMoveTime, R.LastJumpTime, R.BombCount};

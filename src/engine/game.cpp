@@ -1,6 +1,6 @@
 #include "engine/game.h"
 
-#include "engine/changes.h"
+#include "engine/render_cache.h"
 
 #include "platform/random.h"
 #include "platform/tick.h"

@@ -7,13 +7,17 @@
 
 #include <array>
 #include <cassert>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-struct TKeptPicture;
+class TRenderCache;
+
+// A pixel count from the yard's sizes as a coordinate of the picture.
+constexpr std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 
 // One cell of the yard: what it holds, the picture it shows and its timers.
 class TGGCell {
@@ -43,6 +47,13 @@ class TGameGrid {
 public:
   static constexpr std::uint32_t MaxCols = YardCols;
   static constexpr std::uint32_t MaxRows = YardRows;
+  static constexpr std::size_t CellCount = MaxCols * MaxRows;
+
+  // Where cell (X, Y) sits in a table of every cell, row by row from the
+  // top; and the column and row of the cell at an index.
+  static constexpr std::size_t CellIndex(std::uint32_t X, std::uint32_t Y) { return (Y - 1) * MaxCols + (X - 1); }
+  static constexpr std::uint32_t ColOf(std::size_t I) { return static_cast<std::uint32_t>(I % MaxCols) + 1; }
+  static constexpr std::uint32_t RowOf(std::size_t I) { return static_cast<std::uint32_t>(I / MaxCols) + 1; }
 
   TGameGrid(std::uint32_t aColsCount, std::uint32_t aRowsCount);
   TGameGrid(const TGameGrid&) = delete;
@@ -50,11 +61,15 @@ public:
 
   TGGCell& Cells(std::uint32_t X, std::uint32_t Y) {
     assert(X >= 1 && X <= ColsCount && Y >= 1 && Y <= RowsCount && "cell outside the yard");
-    return Storage[(Y - 1) * MaxCols + (X - 1)];
+    return Storage[CellIndex(X, Y)];
   }
   const TGGCell& Cells(std::uint32_t X, std::uint32_t Y) const {
     assert(X >= 1 && X <= ColsCount && Y >= 1 && Y <= RowsCount && "cell outside the yard");
-    return Storage[(Y - 1) * MaxCols + (X - 1)];
+    return Storage[CellIndex(X, Y)];
+  }
+  // The pixels cell (X, Y) covers in the picture.
+  TPictureRect CellRect(std::uint32_t X, std::uint32_t Y) const {
+    return {ToInt((X - 1) * CellWidth), ToInt((Y - 1) * CellHeight), ToInt(CellWidth), ToInt(CellHeight)};
   }
 
   std::uint32_t CellWidth = CellPixels;
@@ -63,7 +78,7 @@ public:
   std::uint32_t ColsCount = 0;
 
 private:
-  std::array<TGGCell, MaxCols * MaxRows> Storage; // row by row from the top
+  std::array<TGGCell, CellCount> Storage; // row by row from the top
 };
 
 // When the truck comes and how much it brings.
@@ -72,6 +87,25 @@ public:
   std::uint32_t BricksPerTime = 1;    // objects in the current (or last) batch: 0, 1 or 2
   std::uint32_t TicksToNewPart = 500; // interval between two batches
   std::uint32_t PreviousPartTime = 0; // when the last batch came
+};
+
+// What one cell of the yard shows: its frame, and the corner it is drawn
+// from. Render and the drawing cache both draw a cell as its look and compare
+// looks to find what changed, so whatever a cell comes to show besides goes
+// here, into Feet and into DrawOn, and nowhere else.
+struct TCellLook {
+  const TPngImage* Frame = nullptr; // none when the cell draws nothing
+  std::int32_t X = 0, Y = 0;        // the top-left corner of the frame
+
+  // Everything the look covers; empty with none.
+  TPictureRect Feet() const {
+    return Frame != nullptr ? TPictureRect{X, Y, ToInt(Frame->Width()), ToInt(Frame->Height())} : TPictureRect{};
+  }
+  void DrawOn(TPicture& Picture) const {
+    if (Frame != nullptr)
+      Picture.Draw(X, Y, *Frame);
+  }
+  friend bool operator==(const TCellLook&, const TCellLook&) = default;
 };
 
 struct TRect {
@@ -169,6 +203,11 @@ public:
   void DrawWinScreen();
   void DrawLooseScreen();
   void DrawCellState(std::uint32_t X, std::uint32_t Y);
+  // What cell (X, Y) shows now.
+  TCellLook CellLook(std::uint32_t X, std::uint32_t Y) const;
+  // The two parts of the status line: lives and bombs at the left, the level at the right.
+  void DrawStatusCounts();
+  void DrawStatusLevel();
 
 private:
   friend struct TGameProbe; // lets the tests reach the rules one by one
@@ -211,14 +250,6 @@ private:
   // The frame cell (X, Y) shows now; nullptr for none.
   const TPngImage* CellFrame(std::uint32_t X, std::uint32_t Y) const;
 
-  // Drawing only what changed (render_changes.cpp).
-  std::unique_ptr<TKeptPicture> Kept;
-  bool KeepsYard();
-  // The two parts of the status line: lives and bombs at the left, the level at the right.
-  void DrawStatusCounts();
-  void DrawStatusLevel();
-  void RedrawYard();
-  void RedrawRect(const TPictureRect& Rect);
-  bool StaticLayerFits(const TPictureRect& Rect) const;
-  void BuildStaticLayer(const std::array<const TPngImage*, TGameGrid::MaxCols * TGameGrid::MaxRows>& Rocks);
+  // What the picture shows, for drawing only what changed (render_cache.h).
+  std::unique_ptr<TRenderCache> Cache;
 };

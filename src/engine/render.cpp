@@ -10,8 +10,6 @@ constexpr std::uint32_t Black = 0x000000;
 constexpr std::int32_t StatusFontSize = 16;
 // The dark ring round the texts of play, so they read over the sky and any trash.
 constexpr std::uint32_t TextOutline = 0x000000;
-
-std::int32_t ToInt(std::uint32_t V) { return static_cast<std::int32_t>(V); }
 } // namespace
 
 void TGame::Render() {
@@ -30,11 +28,19 @@ void TGame::Render() {
   const TGameGrid& G = *GameGrid;
   for (std::uint32_t Y = 1; Y <= G.RowsCount; ++Y) {
     for (std::uint32_t X = 1; X <= G.ColsCount; ++X) {
-      if (const TPngImage* Frame = CellFrame(X, Y))
-        Scr->Draw(ToInt((X - 1) * G.CellWidth), ToInt((Y - 1) * G.CellHeight), *Frame);
+      CellLook(X, Y).DrawOn(*Scr);
     }
   }
   DrawStatusStr();
+}
+
+TCellLook TGame::CellLook(std::uint32_t X, std::uint32_t Y) const {
+  const TPngImage* Frame = CellFrame(X, Y);
+  // A frame that draws nothing counts as none.
+  if (Frame == nullptr || Frame->Empty())
+    return {};
+  const TPictureRect Cell = GameGrid->CellRect(X, Y);
+  return {Frame, Cell.X, Cell.Y};
 }
 
 const TPngImage* TGame::CellFrame(std::uint32_t X, std::uint32_t Y) const {
@@ -137,5 +143,6 @@ void TGame::DrawCellState(std::uint32_t X, std::uint32_t Y) {
   Scr->SetFontBold(false);
   Scr->SetFontColor(C.State == 0 ? DarkGreen : C.State == csRobot ? Red : Yellow);
   MessageStr = std::to_string(C.State) + "  " + std::to_string(C.TicksToProcess);
-  Scr->TextOut(ToInt((X - 1) * GameGrid->CellWidth), ToInt((Y - 1) * GameGrid->CellHeight), MessageStr);
+  const TPictureRect Cell = GameGrid->CellRect(X, Y);
+  Scr->TextOut(Cell.X, Cell.Y, MessageStr);
 }

@@ -1,12 +1,12 @@
 #include "platform/picture.h"
 #include "platform/picture_impl.h"
 #include "platform/png_image_impl.h"
+#include "platform/sprite_blend.h"
 
 #include <QFontMetrics>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 
 namespace {
 QColor FromBgr(std::uint32_t Color) {
@@ -18,154 +18,20 @@ QString FromUtf8(const std::string& Text) {
   return QString::fromUtf8(Text.data(), static_cast<qsizetype>(Text.size()));
 }
 
-// One premultiplied pixel over another, as Qt's painter blends them:
-// d * (255 - alpha) / 255 rounded the way its BYTE_MUL rounds.
-inline std::uint32_t OverPixel(std::uint32_t S, std::uint32_t D) {
-  if (S >= 0xFF000000u)
-    return S;
-  if (S == 0)
-    return D;
-  const std::uint32_t A = 255 - (S >> 24);
-  std::uint32_t Rb = (D & 0xFF00FFu) * A;
-  Rb = ((Rb + ((Rb >> 8) & 0xFF00FFu) + 0x800080u) >> 8) & 0xFF00FFu;
-  std::uint32_t Ag = ((D >> 8) & 0xFF00FFu) * A;
-  Ag = (Ag + ((Ag >> 8) & 0xFF00FFu) + 0x800080u) & 0xFF00FF00u;
-  return S + (Ag | Rb);
-}
-
-// A block of pixels in a picture: its first pixel and the distance from one
-// row to the next.
-struct TBlock {
-  std::uint32_t* Pixels;
-  std::size_t Line;
-};
-struct TConstBlock {
-  const std::uint32_t* Pixels;
-  std::size_t Line;
-};
-
-// The same arithmetic on Bytes / 4 pixels at once, each colour in a 16-bit
-// lane, with the processor's wider instructions where it has them.
-template <int Bytes> struct TVectors;
-template <> struct TVectors<32> {
-  using TPixels = std::uint32_t __attribute__((vector_size(32)));
-  using TLanes = std::uint16_t __attribute__((vector_size(32)));
-};
-template <> struct TVectors<64> {
-  using TPixels = std::uint32_t __attribute__((vector_size(64)));
-  using TLanes = std::uint16_t __attribute__((vector_size(64)));
-};
-
-// One row of Width pixels: D = S over U; U may be D itself.
-template <int Bytes>
-[[gnu::always_inline]] inline void BlendSpan(std::uint32_t* D, const std::uint32_t* S, const std::uint32_t* U,
-                                             int Width) {
-  using TPixels = typename TVectors<Bytes>::TPixels;
-  using TLanes = typename TVectors<Bytes>::TLanes;
-  constexpr int AtOnce = Bytes / 4;
-  int X = 0;
-  for (; X + AtOnce <= Width; X += AtOnce) {
-    TPixels Sv, Dv;
-    std::memcpy(&Sv, S + X, sizeof Sv);
-    std::memcpy(&Dv, U + X, sizeof Dv);
-    const TPixels Alpha = Sv >> 24;
-    const TLanes A = 255 - reinterpret_cast<TLanes>(Alpha | (Alpha << 16));
-    const TLanes Lanes = reinterpret_cast<TLanes>(Dv);
-    TLanes Rb = (Lanes & 0xFF) * A;
-    Rb = (Rb + (Rb >> 8) + 0x80) >> 8;
-    TLanes Ag = (Lanes >> 8) * A;
-    Ag = (Ag + (Ag >> 8) + 0x80) & 0xFF00;
-    const TPixels Result = Sv + reinterpret_cast<TPixels>(Ag | Rb);
-    std::memcpy(D + X, &Result, sizeof Result);
-  }
-  for (; X < Width; ++X)
-    D[X] = OverPixel(S[X], U[X]);
-}
-
-// One row of Width pixels copied: short stretches, a cell or a few, go
-// faster inline than through a call.
-[[gnu::always_inline]] inline void CopySpan(std::uint32_t* D, const std::uint32_t* S, int Width) {
-  if (Width >= 256) {
-    std::memcpy(D, S, static_cast<std::size_t>(Width) * 4);
-    return;
-  }
-  int X = 0;
-  for (; X + 8 <= Width; X += 8)
-    std::memcpy(D + X, S + X, 32);
-  for (; X < Width; ++X)
-    D[X] = S[X];
-}
-
-// S over D for a block of Width x Height pixels.
-__attribute__((target_clones("avx2", "default"))) void BlendBlock(TBlock D, TConstBlock S, int Width, int Height) {
-  for (int Row = 0; Row < Height; ++Row) {
-    std::uint32_t* To = D.Pixels + static_cast<std::size_t>(Row) * D.Line;
-    BlendSpan<32>(To, S.Pixels + static_cast<std::size_t>(Row) * S.Line, To, Width);
-  }
-}
-
-// S copied over D for a block of Width x Height pixels.
-void CopyBlock(TBlock D, TConstBlock S, int Width, int Height) {
-  for (int Row = 0; Row < Height; ++Row)
-    std::memcpy(D.Pixels + static_cast<std::size_t>(Row) * D.Line, S.Pixels + static_cast<std::size_t>(Row) * S.Line,
-                static_cast<std::size_t>(Width) * 4);
-}
-
-using TRun = TPicture::TImpl::TRun;
-
-// Height rows of D from U and the runs, one row at a time from left to right,
-// so that every row is read and written in one sweep.
-template <int Bytes>
-[[gnu::always_inline]] inline void ComposeRowsWith(TBlock D, TConstBlock U, const TRun* Runs, std::size_t Count,
-                                                   int Height) {
-  for (int Row = 0; Row < Height; ++Row) {
-    std::uint32_t* To = D.Pixels + static_cast<std::size_t>(Row) * D.Line;
-    const std::uint32_t* Below = U.Pixels + static_cast<std::size_t>(Row) * U.Line;
-    for (const TRun* R = Runs; R != Runs + Count; ++R) {
-      const auto X = static_cast<std::size_t>(R->X);
-      const std::uint32_t* From = R->From + static_cast<std::size_t>(Row) * R->Line;
-      if (R->Blend)
-        BlendSpan<Bytes>(To + X, From, Below + X, R->Width);
-      else
-        CopySpan(To + X, From, R->Width);
-    }
-  }
-}
-
-__attribute__((target("avx512bw,avx512vl"))) void ComposeRowsWide(TBlock D, TConstBlock U, const TRun* Runs,
-                                                                   std::size_t Count, int Height) {
-  ComposeRowsWith<64>(D, U, Runs, Count, Height);
-}
-
-__attribute__((target_clones("avx2", "default"))) void ComposeRowsNarrow(TBlock D, TConstBlock U, const TRun* Runs,
-                                                                          std::size_t Count, int Height) {
-  ComposeRowsWith<32>(D, U, Runs, Count, Height);
-}
-
-void ComposeRows(TBlock D, TConstBlock U, const TRun* Runs, std::size_t Count, int Height) {
-  (TPicture::TImpl::WideBlending ? ComposeRowsWide : ComposeRowsNarrow)(D, U, Runs, Count, Height);
-}
-
 // Pixels from one row to the next, and where the block from (X, Y) begins.
 std::size_t LineOf(const QImage& Image) { return static_cast<std::size_t>(Image.bytesPerLine()) / 4; }
-TBlock BlockAt(QImage& Image, int X, int Y) {
+TPixelBlock BlockAt(QImage& Image, int X, int Y) {
   return {reinterpret_cast<std::uint32_t*>(Image.bits()) + static_cast<std::size_t>(Y) * LineOf(Image) +
               static_cast<std::size_t>(X),
           LineOf(Image)};
 }
-TConstBlock BlockAt(const QImage& Image, int X, int Y) {
+TConstPixelBlock BlockAt(const QImage& Image, int X, int Y) {
   return {reinterpret_cast<const std::uint32_t*>(Image.constBits()) + static_cast<std::size_t>(Y) * LineOf(Image) +
               static_cast<std::size_t>(X),
           LineOf(Image)};
 }
 
 } // namespace
-
-const bool TPicture::TImpl::WideAvailable = [] {
-  __builtin_cpu_init(); // this may run before the runtime's own start-up code
-  return __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl");
-}();
-bool TPicture::TImpl::WideBlending = TPicture::TImpl::WideAvailable;
 
 QFont& TPicture::TImpl::CurrentFont() {
   // The bold face is the one the game's screens are lettered in, installed
@@ -268,8 +134,8 @@ void TPicture::TImpl::DrawImage(const QPoint& Where, const QImage& Source) {
   // be copied away from under the painter instead.
   if (Image.format() == QImage::Format_ARGB32_Premultiplied && Image.isDetached()) {
     const QPoint From = Target.topLeft() - Where;
-    const TBlock To = BlockAt(Image, Target.x(), Target.y());
-    const TConstBlock Pixels = BlockAt(Source, From.x(), From.y());
+    const TPixelBlock To = BlockAt(Image, Target.x(), Target.y());
+    const TConstPixelBlock Pixels = BlockAt(Source, From.x(), From.y());
     if (Source.format() == QImage::Format_ARGB32_Premultiplied) {
       BlendBlock(To, Pixels, Target.width(), Target.height());
       return;
@@ -289,14 +155,14 @@ void TPicture::ComposeBand(std::int32_t Y, std::int32_t Height, const std::vecto
   bool Fast = D->Recording == nullptr && Below.size() == D->Image.size() &&
               Below.format() == QImage::Format_ARGB32_Premultiplied &&
               D->Image.format() == QImage::Format_ARGB32_Premultiplied && D->Image.isDetached();
-  std::vector<TImpl::TRun>& Runs = D->Runs;
+  std::vector<TBlendRun>& Runs = D->Runs;
   Runs.clear();
   for (const TBandPart& Part : Parts) {
     if (!Fast)
       break;
     Fast = Band.contains(QRect(Part.X, Y, Part.W, Height));
     if (Part.Image == nullptr) {
-      const TConstBlock Block = BlockAt(Below, Part.X, Y);
+      const TConstPixelBlock Block = BlockAt(Below, Part.X, Y);
       Runs.push_back({Part.X, Part.W, Block.Pixels, Block.Line, false});
       continue;
     }
@@ -304,7 +170,7 @@ void TPicture::ComposeBand(std::int32_t Y, std::int32_t Height, const std::vecto
     const bool Opaque = Source.format() == QImage::Format_RGB32;
     Fast = Fast && (Opaque || Source.format() == QImage::Format_ARGB32_Premultiplied) && Source.width() == Part.W &&
            Source.height() == Height;
-    const TConstBlock Block = BlockAt(Source, 0, 0);
+    const TConstPixelBlock Block = BlockAt(Source, 0, 0);
     Runs.push_back({Part.X, Part.W, Block.Pixels, Block.Line, !Opaque});
   }
   if (!Fast) {

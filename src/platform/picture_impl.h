@@ -3,6 +3,7 @@
 // Inside the platform layer and the window: the Qt side of the off-screen picture.
 
 #include "platform/picture.h"
+#include "platform/sprite_blend.h"
 
 #include <QColor>
 #include <QFont>
@@ -43,19 +44,7 @@ struct TPicture::TImpl {
   // text out costs more than the rest of a recording.
   std::vector<std::pair<std::string, QRect>> TextBoxes;
 
-  // A stretch of a band's rows, Width pixels from X: rows of pixels Line
-  // apart from From, copied, or blended over the picture below.
-  struct TRun {
-    int X = 0, Width = 0;
-    const std::uint32_t* From = nullptr;
-    std::size_t Line = 0;
-    bool Blend = false;
-  };
-  std::vector<TRun> Runs; // ComposeBand's, kept from one band to the next
-  // Whether the processor has 512-bit instructions, and whether bands are
-  // drawn with them (on where it has them; tests try both ways).
-  static const bool WideAvailable;
-  static bool WideBlending;
+  std::vector<TBlendRun> Runs; // ComposeBand's, kept from one band to the next
   QPainter& Paint();
   // Draws Source at its own size with its alpha channel, top-left corner at
   // Where, within the clip.

@@ -108,16 +108,10 @@ TEST(PictureTest, ComposesABandAsCopyingAndDrawingEachPartWould) {
     const char* Name;
     std::optional<TPictureRect> Clip;
     bool WithTall;
-    bool WideBlending;
   };
-  const bool Wide = TPicture::TImpl::WideBlending;
-  for (const TCase& Case : {TCase{"in one sweep", std::nullopt, false, false},
-                            TCase{"in one sweep, with the widest instructions", std::nullopt, false, true},
-                            TCase{"clipped", TPictureRect{0, 0, 300, 480}, false, Wide},
-                            TCase{"an image taller than the band", std::nullopt, true, Wide}}) {
-    if (Case.WideBlending && !TPicture::TImpl::WideAvailable)
-      continue;
-    TPicture::TImpl::WideBlending = Case.WideBlending;
+  for (const TCase& Case : {TCase{"in one sweep", std::nullopt, false},
+                            TCase{"clipped", TPictureRect{0, 0, 300, 480}, false},
+                            TCase{"an image taller than the band", std::nullopt, true}}) {
     TPicture Under(640, 480), Swept(640, 480), Expected(640, 480);
     FillRamp(Under);
     Swept.Fill(0x336699);
@@ -143,5 +137,4 @@ TEST(PictureTest, ComposesABandAsCopyingAndDrawingEachPartWould) {
     }
     EXPECT_TRUE(Swept.SamePixels(Expected)) << Case.Name;
   }
-  TPicture::TImpl::WideBlending = Wide;
 }
