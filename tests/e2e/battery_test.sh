@@ -34,25 +34,44 @@ key() { xdotool key --window "$win" "$@" 2>/dev/null || true; }
 # did not sleep, and a busy machine would count those as the game's.
 switches() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s + 0}'; }
 ticks() { awk '{print $14 + $15}' /proc/"$1"/stat; }
-sample() { echo "$(switches "$game_pid") $(ticks "$game_pid") $(switches "$pulse_pid") $(ticks "$pulse_pid")"; }
+sample() {
+  local pid
+  for pid in "$game_pid" "$pulse_pid" "$xvfb_pid"; do printf '%s %s ' "$(switches "$pid")" "$(ticks "$pid")"; done
+}
+# Each of the game's threads as NAME:WAKEUPS, the name without blanks.
+threads() {
+  local task
+  for task in /proc/"$game_pid"/task/*; do
+    printf '%s:%s\n' "$(tr -d ' ' <"$task/comm" 2>/dev/null)" \
+      "$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status" 2>/dev/null)"
+  done
+}
 hz=$(getconf CLK_TCK)
+percent() { echo "($2 - $1) * 100 / $hz / $3" | bc -l; }
 # WHAT BEFORE AFTER SECONDS: prints the row and sets game_wakeups
 row() {
-  local g0 gt0 p0 pt0 g1 gt1 p1 pt1
-  read -r g0 gt0 p0 pt0 <<<"$2"
-  read -r g1 gt1 p1 pt1 <<<"$3"
+  local g0 gt0 p0 pt0 x0 xt0 g1 gt1 p1 pt1 x1 xt1
+  read -r g0 gt0 p0 pt0 x0 xt0 <<<"$2"
+  read -r g1 gt1 p1 pt1 x1 xt1 <<<"$3"
   game_wakeups=$(((g1 - g0) / $4))
-  printf '%-10s game %5d wakeups/s %5.1f %% cpu | sound server %5d wakeups/s %5.1f %% cpu\n' "$1" \
-    "$game_wakeups" "$(echo "($gt1 - $gt0) * 100 / $hz / $4" | bc -l)" \
-    "$(((p1 - p0) / $4))" "$(echo "($pt1 - $pt0) * 100 / $hz / $4" | bc -l)"
+  printf '%-10s game %5d wakeups/s %5.1f %% cpu | sound server %5d wakeups/s %5.1f %% cpu | X %5d wakeups/s %5.1f %% cpu\n' \
+    "$1" "$game_wakeups" "$(percent "$gt0" "$gt1" "$4")" "$(((p1 - p0) / $4))" "$(percent "$pt0" "$pt1" "$4")" \
+    "$(((x1 - x0) / $4))" "$(percent "$xt0" "$xt1" "$4")"
+}
+# BEFORE AFTER SECONDS (two threads() lists): the game's wakeups per second by thread.
+thread_row() {
+  printf '%-10s by thread:' ""
+  join -t: -a2 -e0 -o 0,1.2,2.2 <(sort <<<"$1") <(sort <<<"$2") |
+    awk -F: -v s="$3" '{n[$1] += ($3 - $2) / s} END {for (t in n) if (n[t] >= 1) printf " %s %d", t, n[t]; print ""}'
 }
 
 step "playing 10 s with keys"
 key space
-before=$(sample)
+before=$(sample) before_threads=$(threads)
 keys=(Left Right Up Left Right space Down)
 for i in $(seq 1 50); do key "${keys[$((i * 7 % 11 % 7))]}"; sleep 0.2; done
 row playing "$before" "$(sample)" 10
+thread_row "$before_threads" "$(threads)" 10
 [ "$game_wakeups" -le 1000 ] || fail "the game woke $game_wakeups times a second while playing"
 
 step "paused"
@@ -64,9 +83,10 @@ for _ in $(seq 1 25); do
   sleep 0.1
 done
 [ -n "$closed" ] || fail "the sound stream still runs 2.5 s after pausing"
-before=$(sample)
+before=$(sample) before_threads=$(threads)
 sleep 5
 row paused "$before" "$(sample)" 5
+thread_row "$before_threads" "$(threads)" 5
 [ "$game_wakeups" -le 20 ] || fail "the paused game woke $game_wakeups times a second"
 
 step "a sound after the rest"
