@@ -14,16 +14,16 @@
 #include <vector>
 
 namespace {
-// 16-bit stereo, mixed in blocks of 512 frames, about 12 ms at 44.1 kHz.
+// 16-bit stereo, mixed in blocks of 1024 frames, about 23 ms at 44.1 kHz.
 constexpr int OutputChannels = 2;
-constexpr int MixBlockFrames = 512;
+constexpr int MixBlockFrames = 1024;
 // How far ahead of the speaker the output is written. SDL asks PulseAudio
 // (or PipeWire in its place) for a buffer of one block, and the server then
-// wakes itself and our mixing thread every quarter of that buffer, about 500
-// times a second with blocks of 23 ms. With 40 ms, still soon enough for a
-// sound effect to follow its event, it wakes about a third less; only a
-// buffer of 60 ms or more would halve it. A player's own PULSE_LATENCY_MSEC
-// wins over ours.
+// wakes itself and our mixing thread every quarter of that buffer. 40 ms is
+// still soon enough for a sound effect to follow its event, and spares our
+// mixing thread about a third of its wakeups and the server some; only a
+// buffer of 60 ms or more would bring the server well below 300 a second.
+// A player's own PULSE_LATENCY_MSEC wins over ours.
 constexpr const char* PulseLatencyMs = "40";
 // Silent for this long, the output is closed, so that the sound server and
 // the machine can sleep while the game is quiet (paused, a menu, a still
