@@ -80,7 +80,8 @@ row() {
   printf '%-10s game by thread:' ""
   game_thread_wakeups | awk -v s="$4" '{n[$1] += $2 / s} END {for (t in n) if (n[t] >= 1) printf " %s %d", t, n[t]; print ""}'
   # The sound server works for the game only while the game's output is open.
-  printf '%-10s sound output open %d %% of the time\n' "" "$((sounding_looks * 100 / looks))"
+  printf '%-10s sound output open %d %% of the time, %d times\n' "" "$((sounding_looks * 100 / looks))" \
+    "$(game_thread_wakeups | grep -c '^SDLAudio')"
 }
 
 step "playing 10 s with keys"
