@@ -7,17 +7,24 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 namespace {
-// 16-bit stereo, mixed in blocks of 1024 frames: about 23 ms at 44.1 kHz,
-// soon enough for a sound effect to follow its event, and half the wakeups
-// of the sound server and of our mixing thread that blocks of 512 cost.
+// 16-bit stereo, mixed in blocks of 1024 frames, about 23 ms at 44.1 kHz.
 constexpr int OutputChannels = 2;
 constexpr int MixBlockFrames = 1024;
+// How far ahead of the speaker the output is written. SDL asks PulseAudio
+// (or PipeWire in its place) for a buffer of one block, and the server then
+// wakes itself and our mixing thread every quarter of that buffer. 40 ms is
+// still soon enough for a sound effect to follow its event, and spares our
+// mixing thread about a third of its wakeups and the server some; only a
+// buffer of 60 ms or more would bring the server well below 300 a second.
+// A player's own PULSE_LATENCY_MSEC wins over ours.
+constexpr const char* PulseLatencyMs = "40";
 // Silent for this long, the output is closed, so that the sound server and
 // the machine can sleep while the game is quiet (paused, a menu, a still
 // yard); the next playback opens it again. Checked this often while open.
@@ -202,6 +209,7 @@ bool AudioInit(std::int32_t DeviceNumber, std::uint32_t Frequency) {
     return Fail(aeBadDevice);
   // Otherwise SDL takes over Ctrl-C and termination, and the game would ignore them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  setenv("PULSE_LATENCY_MSEC", PulseLatencyMs, 0);
   if (SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER) != 0)
     return Fail(aeNoDriver);
   Device.Frequency = Frequency;

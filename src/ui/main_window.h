@@ -45,6 +45,7 @@ public:
   TKeyBindings Keys;                // the player's keys, in use while the window exists
   TPadBindings PadKeys;             // what the pad's buttons do
   TFrmControls* Controls = nullptr; // the controls dialog, once it has been opened
+  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
@@ -136,7 +137,6 @@ private:
   std::optional<int> StoredLeft, StoredTop; // the position the settings file holds
   bool Shown = false;                       // the window has been on screen in this run
   std::unique_ptr<TPassWatch> Watch;
-  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
   std::deque<std::uint32_t> WaitingKeys;
   bool LoopRunning = false;
   int WindowZoom = 1;

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -79,6 +80,26 @@ TEST_F(AudioTest, CtrlCAndTerminationStillEndTheGame) {
     ASSERT_EQ(sigaction(Signal, nullptr, &Action), 0);
     EXPECT_EQ(Action.sa_handler, SIG_DFL) << "signal " << Signal;
   }
+}
+
+// PulseAudio reads its buffer length from the environment when the output opens.
+TEST_F(AudioTest, TheSoundServerIsAskedForFortyMillisecondsUnlessThePlayerSaidOtherwise) {
+  const struct {
+    const char* Player; // nullptr: not set
+    const char* Asked;
+  } Cases[] = {{nullptr, "40"}, {"25", "25"}};
+  for (const auto& Case : Cases) {
+    if (Case.Player != nullptr)
+      setenv("PULSE_LATENCY_MSEC", Case.Player, 1);
+    else
+      unsetenv("PULSE_LATENCY_MSEC");
+    ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+    const char* Asked = std::getenv("PULSE_LATENCY_MSEC");
+    ASSERT_NE(Asked, nullptr);
+    EXPECT_STREQ(Asked, Case.Asked);
+    AudioFree();
+  }
+  unsetenv("PULSE_LATENCY_MSEC");
 }
 
 TEST_F(AudioTest, WithoutADriverTheOutputCannotBeSetUp) {
