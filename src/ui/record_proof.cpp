@@ -6,6 +6,7 @@
 #include "platform/random.h"
 #include "replay/outcome.h"
 #include "replay/player.h"
+#include "shared/app_title.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
 #include "ui/replay_run.h"
@@ -17,6 +18,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -83,21 +85,36 @@ public:
   std::string Path;
 };
 
-TProof Follow(TFrmMain& Hidden, TReplayPlayer& Player) {
-  TReplayDriver Driver(Hidden, Player, false);
+// The replay's window opens as large as the player's, where the player's is.
+void WriteView(const TFrmMain& Main, const std::string& IniPath) {
+  std::ofstream(IniPath) << "[" << AppTitle << "]\nZoom=" << Main.Zoom() << "\nTop=" << Main.y()
+                         << "\nLeft=" << Main.x() << "\nFullScreen=" << (Main.FullScreenShown() ? 1 : 0) << "\n";
+}
+
+TProof Follow(TFrmMain& Main, TFrmMain& Replayed, TReplayPlayer& Player, TReplayView View) {
+  TReplayDriver Driver(Replayed, Player, View == TReplayView::Shown);
   QEventLoop Loop;
-  QObject::connect(&Hidden, &TFrmMain::Closed, &Loop, &QEventLoop::quit, Qt::QueuedConnection);
+  QObject::connect(&Replayed, &TFrmMain::Closed, &Loop, &QEventLoop::quit, Qt::QueuedConnection);
   Driver.Start();
+  if (View == TReplayView::Shown) {
+    Replayed.show();
+    Replayed.activateWindow();
+    Main.hide();
+  }
   Loop.exec();
+  if (View == TReplayView::Shown) {
+    Main.show();
+    Main.activateWindow();
+  }
   if (!Player.FaultText().empty())
     return {{}, Player.FaultText()};
   if (!Driver.Complete() || Player.EndsEarly())
     return {{}, ReplayFault(ProofName, "the replay stopped before its end")};
-  return {OutcomeLine(*Hidden.Game), {}};
+  return {OutcomeLine(*Replayed.Game), {}};
 }
 } // namespace
 
-TProof ReplayWithoutWindow(TFrmMain& Main, const std::vector<std::uint8_t>& Recording) {
+TProof ReplayInside(TFrmMain& Main, const std::vector<std::uint8_t>& Recording, TReplayView View) {
   TRecording Decoded;
   try {
     Decoded = DecodeRecording(Recording, ProofName);
@@ -110,11 +127,14 @@ TProof ReplayWithoutWindow(TFrmMain& Main, const std::vector<std::uint8_t>& Reco
   const std::string Draws = RandomState();
   TProof Proof;
   {
+    const std::string IniPath = Scratch.Path + "/replay.ini";
+    if (View == TReplayView::Shown)
+      WriteView(Main, IniPath);
     TReplayPlayer Player(std::move(Decoded), ProofName);
     Randomize(); // the program's first seed, as it starts
-    TFrmMain Hidden(TAppFiles{Main.AppPath, Scratch.Path + "/replay.ini", {}});
-    const TInputHold Hold(Hidden);
-    Proof = Hidden.Game ? Follow(Hidden, Player) : TProof{{}, "The game's pictures cannot be loaded."};
+    TFrmMain Replayed(TAppFiles{Main.AppPath, IniPath, {}});
+    const TInputHold Hold(Replayed);
+    Proof = Replayed.Game ? Follow(Main, Replayed, Player, View) : TProof{{}, "The game's pictures cannot be loaded."};
   }
   SetRandomState(Draws);
   SetMessageOwnerWindow(&Main);

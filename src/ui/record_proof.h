@@ -13,9 +13,14 @@ struct TProof {
   std::string Fault;
 };
 
-// Replays the recording as "--verify" does, in a window of its own that is
-// never shown, while the player's window waits: its keys are held back and
-// handed to it afterwards, and the random generator, the key bindings, the
-// pads and the message boxes' owner are as they were. Nothing of the
-// player's settings is read or written.
-TProof ReplayWithoutWindow(TFrmMain& Main, const std::vector<std::uint8_t>& Recording);
+// Replays a recording inside the running game, in a main window of its own,
+// while the player's window waits: its keys are held back and handed to it
+// afterwards, and the random generator, the key bindings, the pads and the
+// message boxes' owner are as they were. Nothing of the player's settings is
+// read or written, and the replay is silent.
+//
+// Hidden: as "--verify" does, never shown, as fast as it goes.
+// Shown: as "--replay" does, in place of the player's window and at the
+// recording's pace (Pause holds, F speeds up, Escape ends it).
+enum class TReplayView { Hidden, Shown };
+TProof ReplayInside(TFrmMain& Main, const std::vector<std::uint8_t>& Recording, TReplayView View);

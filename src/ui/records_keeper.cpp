@@ -1,12 +1,14 @@
 #include "ui/records_keeper.h"
 
 #include "engine/game.h"
+#include "platform/files.h"
 #include "platform/keys.h"
 #include "replay/outcome.h"
 #include "replay/recorder.h"
 #include "ui/image_scr.h"
 #include "ui/main_window.h"
 #include "ui/record_proof.h"
+#include "ui/records_screen.h"
 
 #include <cstdio>
 #include <ctime>
@@ -25,10 +27,12 @@ std::string RecordNote(std::size_t Place) {
 
 TRecordsKeeper::TRecordsKeeper(TFrmMain& aMain, TReplayRecorder& aRecorder, TInputWatch* aNext,
                                const std::string& Folder)
-    : Main(aMain), Recorder(aRecorder), Next(aNext), Records(Folder) {
-  Prove = [this](const std::vector<std::uint8_t>& Recording) { return ReplayWithoutWindow(Main, Recording); };
+    : Main(aMain), Recorder(aRecorder), Next(aNext), Records(Folder), Shown(new TRecordsScreen(aMain, Records)) {
+  Prove = [this](const std::vector<std::uint8_t>& Recording) { return ReplayInside(Main, Recording, TReplayView::Hidden); };
   Now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
   Main.InputWatch = this;
+  connect(&Main, &TFrmMain::RecordsAsked, this, [this] { Shown->Open(); });
+  Shown->Replay = [this](const TRecord& Record) { ReplayRecord(Record); };
   connect(&Watch, &QTimer::timeout, this, [this] { Look(); });
   Watch.start(LookMs);
 }
@@ -39,6 +43,9 @@ TRecordsKeeper::~TRecordsKeeper() {
 }
 
 bool TRecordsKeeper::KeyDown(std::uint32_t Key) {
+  // The records screen has the keyboard; a pad's presses wait for the game.
+  if (Shown->IsOpen())
+    return false;
   switch (Key) {
   case vkF5: NewGame(); break;
   case vkAdd:
@@ -107,6 +114,16 @@ void TRecordsKeeper::KeepWin() {
   G.WinNote = RecordNote(Place);
   G.Render();
   Main.ImageScr->CopyFrom(*G.Scr);
+}
+
+void TRecordsKeeper::ReplayRecord(const TRecord& Record) {
+  std::vector<unsigned char> Recording;
+  const std::string Path = Records.RecordingPath(Record);
+  if (ReadRegularFile(Path, MaxRecordedEventBytes * 2, Recording).Kind != TFileRead::Ok)
+    return Tell("The record's recording \"" + Path + "\" cannot be read.");
+  const TProof Replayed = ReplayInside(Main, Recording, TReplayView::Shown);
+  if (!Replayed.Fault.empty())
+    Tell(Replayed.Fault);
 }
 
 void TRecordsKeeper::Tell(const std::string& Text) const { std::fprintf(stderr, "%s\n", Text.c_str()); }

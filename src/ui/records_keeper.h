@@ -12,6 +12,7 @@
 #include <vector>
 
 class TFrmMain;
+class TRecordsScreen;
 class TReplayRecorder;
 struct TProof;
 
@@ -21,7 +22,8 @@ struct TProof;
 // a counting game is won among the ten best of its start level and trash
 // generator, its recording is replayed inside the game to the same outcome
 // line and only then kept; the win picture then says so. Whatever stops a
-// record from being kept is told on the standard error.
+// record from being kept is told on the standard error. F3 opens the records
+// screen, and Enter there replays a record in place of the game's window.
 class TRecordsKeeper : public QObject, public TInputWatch {
 public:
   TRecordsKeeper(TFrmMain& Main, TReplayRecorder& Recorder, TInputWatch* Next, const std::string& Folder);
@@ -33,6 +35,8 @@ public:
   void SettingChanged(TEventKind Kind, std::int32_t Value) override;
 
   TRecordsStore& Store() { return Records; }
+  // F3's screen, a child of the main window's picture.
+  TRecordsScreen& Screen() { return *Shown; }
   // How a recording is proved; the game's own replay unless a test says otherwise.
   std::function<TProof(const std::vector<std::uint8_t>&)> Prove;
   // The time of a record, seconds since 1970.
@@ -43,12 +47,14 @@ public:
 private:
   void NewGame();
   void KeepWin();
+  void ReplayRecord(const TRecord& Record);
   void Tell(const std::string& Text) const;
 
   TFrmMain& Main;
   TReplayRecorder& Recorder;
   TInputWatch* Next;
   TRecordsStore Records;
+  TRecordsScreen* Shown;
   QTimer Watch;
   bool Counts = true; // neither the level nor the settings changed since the new game
   bool Looked = false; // this game's end has been looked at
