@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "records/records_report.h"
 #include "records/records_table.h"
 
 namespace {
@@ -99,4 +100,22 @@ TEST(RecordsFile, ShowsTimeAsMinutesSecondsAndTenths) {
   EXPECT_EQ(PlayTimeText(0), "0:00.0");
   EXPECT_EQ(PlayTimeText(61999), "1:01.9");
   EXPECT_EQ(PlayTimeText(600000), "10:00.0");
+}
+
+TEST(RecordsReport, MarksTheNewestAndTheRecordsThatCannotBeReplayed) {
+  TRecord Old = Escape(300);
+  Old.Rules = 99;
+  EXPECT_EQ(RecordMarks(Escape(300), true, true), "  newest");
+  EXPECT_EQ(RecordMarks(Old, false, true), "  rules 99, no replay");
+  EXPECT_EQ(RecordMarks(Escape(300), false, false), "  recording missing");
+  EXPECT_EQ(RecordMarks(Escape(300), false, true), "");
+
+  TRecordsTable Table;
+  Table.Add(Old);
+  Table.Add(Escape(200, 1, 3, 2));
+  const std::string Report = RecordsReport(Table, "/records", [](const TRecord&) { return true; });
+  EXPECT_NE(Report.find("Robot can escape:\n  level  1   1.    0:00.9  2 lives"), std::string::npos) << Report;
+  EXPECT_NE(Report.find("rules 99, no replay"), std::string::npos) << Report;
+  EXPECT_NE(Report.find("Normal:\n  none yet"), std::string::npos) << Report;
+  EXPECT_NE(Report.find("Random:\n  level  3   1.    0:00.6  1 life "), std::string::npos) << Report;
 }
