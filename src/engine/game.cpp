@@ -39,6 +39,9 @@ TGame::~TGame() = default;
 
 void TGame::Init(std::int32_t aStartHardnessLevel) {
   TickCount = 0;
+  PlayedMs = 0;
+  LivesAtEscape = 0;
+  WinNote.clear();
   StartPasses();
   Stopped = false;
   Lives = 3;

@@ -145,6 +145,12 @@ public:
   std::unique_ptr<TRobot> Robot;
   // The robot walks and jumps on screen; off, it is drawn still. Only the picture changes.
   bool Animation = true;
+  // For the records, never read by the rules: the time in play since the new
+  // game (pauses not counted), the lives the robot had as it escaped, and a
+  // line the win picture shows under it (a new record).
+  std::uint32_t PlayedMs = 0;
+  std::uint32_t LivesAtEscape = 0;
+  std::string WinNote;
 
   static constexpr std::uint32_t WonLives = 65535;
 

@@ -106,7 +106,18 @@ void TGame::DrawFullScreen(const TFigureSprites& Set) {
 void TGame::DrawInitScreen() { DrawFullScreen(SpritesContainer->InitScreen); }
 void TGame::DrawHelpScreen() { DrawFullScreen(SpritesContainer->HelpScreen); }
 void TGame::DrawAboutScreen() { DrawFullScreen(SpritesContainer->AboutScreen); }
-void TGame::DrawWinScreen() { DrawFullScreen(SpritesContainer->WinScreen); }
+void TGame::DrawWinScreen() {
+  DrawFullScreen(SpritesContainer->WinScreen);
+  if (WinNote.empty())
+    return;
+  // In the status line's face, centred near the bottom of the win picture.
+  Scr->SetFontColor(Yellow);
+  Scr->SetFontSize(StatusFontSize);
+  Scr->SetFontBold(true);
+  const std::int32_t W = Scr->TextWidth(WinNote);
+  const std::int32_t H = Scr->TextHeight(WinNote);
+  Scr->OutlinedTextOut((ToInt(Scr->Width()) - W) / 2, ToInt(Scr->Height()) - 2 * H, WinNote, TextOutline);
+}
 void TGame::DrawLooseScreen() { DrawFullScreen(SpritesContainer->LooseScreen); }
 
 void TGame::DrawMessageStr() {

@@ -18,6 +18,8 @@ void TGame::AITurn() {
     return;
   ++TickCount;
   CurrentTime = GetTickCount();
+  if (PassesRunning)
+    PlayedMs += CurrentTime - PreviousTime;
   if (SkipsQuietMs && PassesRunning)
     CatchUp(PreviousTime, CurrentTime - 1);
   PassesRunning = true;
@@ -116,6 +118,7 @@ void TGame::FallStep(TGGCell& C, std::uint32_t X, std::uint32_t Y) {
     KeepRobotMark(C, X, Y);
   }
   if ((S & csExit) != 0 && (S & csRobot) != 0) {
+    LivesAtEscape = Lives;
     Lives = WonLives;
     Stopped = true;
   }

@@ -31,6 +31,7 @@ struct TRepeating {
 struct TPads {
   TTickSource* Clock = nullptr;
   bool Started = false;
+  int Users = 0; // each window that reads pads, a replay's hidden one too
   std::vector<TPad> Open;
   TRepeating Repeating;
   TKeyRepeat Repeat = DefaultKeyRepeat;
@@ -169,8 +170,10 @@ void RepeatHeldDirection(std::vector<std::uint32_t>& Keys) {
 } // namespace
 
 bool GamepadInit() {
-  if (Pads.Started)
+  if (Pads.Started) {
+    ++Pads.Users;
     return true;
+  }
   // Otherwise SDL takes over Ctrl-C and termination, and the game would ignore them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   // The game has no SDL window, so SDL would take it for one in the background.
@@ -178,13 +181,14 @@ bool GamepadInit() {
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
     return false;
   Pads.Started = true;
+  Pads.Users = 1;
   for (int I = 0; I < SDL_NumJoysticks(); ++I)
     OpenPad(I);
   return true;
 }
 
 void GamepadFree() {
-  if (!Pads.Started)
+  if (!Pads.Started || --Pads.Users > 0)
     return;
   while (!Pads.Open.empty())
     ClosePad(Pads.Open.back().Id);

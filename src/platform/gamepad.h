@@ -32,7 +32,8 @@
 // the game then plays on without pads, and every other call does nothing.
 bool GamepadInit();
 
-// Closes every pad and stops reading them.
+// Closes every pad and stops reading them, once each GamepadInit that
+// started or found them reading has its GamepadFree.
 void GamepadFree();
 
 // The keys the pads gave since the last call, in the order they were given,

@@ -278,7 +278,9 @@ std::string FolderOfFile(const std::string& Path) {
 }
 } // namespace
 
-TIniSaveLock::TIniSaveLock(const TIniFile& Ini) : Folder(FolderOfFile(Ini.FileName())) {
+TIniSaveLock::TIniSaveLock(const TIniFile& Ini) : TIniSaveLock(Ini.FileName()) {}
+
+TIniSaveLock::TIniSaveLock(const std::string& FileInFolder) : Folder(FolderOfFile(FileInFolder)) {
   THeldFolder& Held = HeldFolders()[Folder];
   if (Held.Owner != getpid())
     Held = {-1, 0, getpid()};

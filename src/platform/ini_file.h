@@ -63,6 +63,8 @@ inline constexpr std::uintmax_t IniFileMaxBytes = 1 << 20;
 class TIniSaveLock {
 public:
   explicit TIniSaveLock(const TIniFile& Ini);
+  // The same lock on the folder of any file of the game's (the records).
+  explicit TIniSaveLock(const std::string& FileInFolder);
   ~TIniSaveLock();
   TIniSaveLock(const TIniSaveLock&) = delete;
   TIniSaveLock& operator=(const TIniSaveLock&) = delete;

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t vkAdd = 107;      // numeric keypad +
 inline constexpr std::uint32_t vkSubtract = 109; // numeric keypad -
 inline constexpr std::uint32_t vkF1 = 112;
 inline constexpr std::uint32_t vkF2 = 113;
+inline constexpr std::uint32_t vkF3 = 114; // the records screen
 inline constexpr std::uint32_t vkF5 = 116;
 inline constexpr std::uint32_t vkF6 = 117; // the controls dialog
 inline constexpr std::uint32_t vkF7 = 118;

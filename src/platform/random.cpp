@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <random>
+#include <sstream>
 
 namespace {
 TRandomSource* Source = nullptr;
@@ -25,6 +26,17 @@ void Randomize() {
 void RandomizeWith(std::uint64_t Seed) {
   std::seed_seq Sequence{static_cast<std::uint32_t>(Seed), static_cast<std::uint32_t>(Seed >> 32)};
   Generator().seed(Sequence);
+}
+
+std::string RandomState() {
+  std::ostringstream Out;
+  Out << Generator();
+  return Out.str();
+}
+
+void SetRandomState(const std::string& State) {
+  std::istringstream In(State);
+  In >> Generator();
 }
 
 std::uint32_t Random(std::uint32_t N) {

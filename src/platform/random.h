@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The program's single pseudo-random generator.
 
@@ -8,6 +9,12 @@
 void Randomize();
 // Seeds the generator with the given seed: the same seed gives the same draws.
 void RandomizeWith(std::uint64_t Seed);
+
+// The generator's whole state, and putting it back: a replay run inside the
+// game to prove a recording draws from the generator, and the game's own
+// draws afterwards must be those it would have had.
+std::string RandomState();
+void SetRandomState(const std::string& State);
 
 // A uniform integer from 0 to N - 1; 0 when N is 0.
 std::uint32_t Random(std::uint32_t N);

@@ -76,6 +76,7 @@ void TReplayRecorder::WriteBlocks() {
   if (!File.IsOpen())
     return;
   const std::vector<std::uint8_t> Blocks = Writer.TakeBlocks();
+  OnDisk.insert(OnDisk.end(), Blocks.begin(), Blocks.end());
   if (Blocks.empty() || File.Append(Blocks.data(), Blocks.size()))
     return;
   Stop("Cannot write the recording \"" + Path + "\": " + File.Error() +
@@ -102,3 +103,15 @@ void TReplayRecorder::Stop(const std::string& Reason) {
 }
 
 std::vector<std::uint8_t> TReplayRecorder::Bytes() { return Writer.Finish(StartHeader); }
+
+std::vector<std::uint8_t> TReplayRecorder::SoFar() const {
+  if (!Recording)
+    return {};
+  TReplayWriter Rest = Writer;
+  Rest.Add({TEventKind::End, 0});
+  std::vector<std::uint8_t> Out = TReplayWriter::Opening(StartHeader);
+  const std::vector<std::uint8_t> Last = Rest.TakeBlocks();
+  Out.insert(Out.end(), OnDisk.begin(), OnDisk.end());
+  Out.insert(Out.end(), Last.begin(), Last.end());
+  return Out;
+}

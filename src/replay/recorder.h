@@ -46,6 +46,9 @@ public:
 
   // The whole recording at once, for a recorder that writes no file.
   std::vector<std::uint8_t> Bytes();
+  // What was recorded so far as a whole recording that ends here; the
+  // recording goes on. Empty once it has stopped before the game's end.
+  std::vector<std::uint8_t> SoFar() const;
 
 private:
   void Add(const TReplayEvent& Event);
@@ -53,6 +56,7 @@ private:
   void Stop(const std::string& Reason);
 
   TReplayWriter Writer;
+  std::vector<std::uint8_t> OnDisk; // the blocks written to the file, kept for SoFar
   TReplayHeader StartHeader;
   std::string Path;
   TAppendFile File;

@@ -1,5 +1,10 @@
 #include "ui/command_line.h"
 
+#include "platform/app_paths.h"
+#include "platform/files.h"
+#include "records/records_report.h"
+#include "records/records_store.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string_view>
@@ -10,7 +15,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-enum class TOption { Record, Replay, Verify, Measure, Help, Version };
+enum class TOption { Record, Replay, Verify, Measure, Records, Help, Version };
 
 struct TOptionSpec {
   TOption Id;
@@ -26,6 +31,7 @@ constexpr TOptionSpec Options[] = {
     {TOption::Replay, "--replay", "", "FILE", "play the recording in FILE back in the window"},
     {TOption::Verify, "--verify", "", "", "with --replay: replay with no window, at full speed"},
     {TOption::Measure, "--measure", "", "SECONDS", "play SECONDS long, print how fast the game ran, end"},
+    {TOption::Records, "--records", "", "", "print the best escapes kept, for every generator, and end"},
     {TOption::Help, "--help", "-h", "", "print this help and end"},
     {TOption::Version, "--version", "-V", "", "print the version and end"},
 };
@@ -120,6 +126,7 @@ private:
         Fail("--measure needs a whole number of seconds from 1 to " + std::to_string(MaxMeasureSeconds) + ", not " +
              Quoted(Value));
       break;
+    case TOption::Records:
     case TOption::Help:
     case TOption::Version:
       break;
@@ -136,6 +143,10 @@ private:
       Line.Action = TCommandAction::Version;
       return;
     }
+    if (Given[static_cast<int>(TOption::Records)]) {
+      Line.Action = TCommandAction::Records;
+      return;
+    }
     const TReplayOptions& R = Line.Replay;
     if (!R.RecordPath.empty() && !R.ReplayPath.empty())
       return Fail("--record and --replay cannot be used together");
@@ -146,7 +157,7 @@ private:
   }
 
   TCommandLine Line;
-  bool Given[6] = {};
+  bool Given[7] = {};
 };
 
 bool SameFile(const fs::path& A, const fs::path& B) {
@@ -178,11 +189,29 @@ bool IsOrIsInside(const fs::path& Path, const fs::path& Folder) {
 }
 } // namespace
 
+namespace {
+int PrintRecords() {
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  TRecordsStore Store(RecordsFolder(Env.XdgDataHome, Env.Home));
+  if (Store.Folder().empty()) {
+    std::fputs("clankora: no folder for the records (neither XDG_DATA_HOME nor HOME is set)\n", stderr);
+    return 1;
+  }
+  const TRecordsTable& Table = Store.Load();
+  if (const std::string Notice = Store.TakeNotice(); !Notice.empty())
+    std::fprintf(stderr, "%s\n", Notice.c_str());
+  const std::string Report =
+      RecordsReport(Table, Store.Folder(), [&Store](const TRecord& R) { return FileExists(Store.RecordingPath(R)); });
+  std::fputs(Report.c_str(), stdout);
+  return 0;
+}
+} // namespace
+
 TCommandLine ReadCommandLine(int argc, const char* const* argv) { return TReader().Read(argc, argv); }
 
 std::string UsageText() {
   std::string Text = "Usage: clankora [--record FILE | --replay FILE [--verify]] [--measure SECONDS]\n"
-                     "       clankora --help | --version\n\n"
+                     "       clankora --records | --help | --version\n\n"
                      "Guide a robot through a yard of falling trash.\n\nOptions:\n";
   for (const TOptionSpec& Spec : Options) {
     std::string Names = Spec.Short.empty() ? "    " : std::string(Spec.Short) + ", ";
@@ -195,7 +224,9 @@ std::string UsageText() {
                 "                          $XDG_DATA_HOME and $XDG_DATA_DIRS\n"
                 "  clankora.ini            the settings, beside the program when it keeps its\n"
                 "                          pictures there; otherwise\n"
-                "                          ~/.config/clankora/clankora.ini ($XDG_CONFIG_HOME)\n";
+                "                          ~/.config/clankora/clankora.ini ($XDG_CONFIG_HOME)\n"
+                "  records, *.rec          the best escapes and their recordings, in\n"
+                "                          ~/.local/share/clankora/ ($XDG_DATA_HOME)\n";
 }
 
 std::string VersionText() { return std::string("clankora ") + CLANKORA_VERSION + "\n"; }
@@ -210,6 +241,8 @@ int AnswerWithoutPlaying(const TCommandLine& Line) {
   case TCommandAction::Version:
     std::fputs(VersionText().c_str(), stdout);
     return 0;
+  case TCommandAction::Records:
+    return PrintRecords();
   case TCommandAction::Refuse:
     break;
   }

@@ -7,7 +7,7 @@
 
 // Everything the program is asked on its command line, read in one place
 // before anything else happens: no window, no settings, no data folder.
-enum class TCommandAction { Play, Help, Version, Refuse };
+enum class TCommandAction { Play, Help, Version, Records, Refuse };
 
 struct TCommandLine {
   TCommandAction Action = TCommandAction::Play;
@@ -23,8 +23,8 @@ std::string UsageText();
 // What "--version" prints: "clankora" and the version.
 std::string VersionText();
 
-// Answers a line that asks for no game: help and version on standard output
-// (exit code 0), a refused line with its reason and the usage on standard
+// Answers a line that asks for no game: help, version and the records on
+// standard output (exit code 0; 1 when the records file cannot be read), a refused line with its reason and the usage on standard
 // error (exit code 2). Gives -1 for a line that asks to play.
 int AnswerWithoutPlaying(const TCommandLine& Line);
 

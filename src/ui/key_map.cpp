@@ -31,6 +31,7 @@ std::uint32_t CommandKeyCode(const QKeyEvent& Event) {
   case Qt::Key_Minus: return Ctrl ? kcZoomOut : 0;
   case Qt::Key_F1: return vkF1;
   case Qt::Key_F2: return vkF2;
+  case Qt::Key_F3: return vkF3;
   case Qt::Key_F5: return vkF5;
   case Qt::Key_F6: return vkF6;
   case Qt::Key_F7: return vkF7;
@@ -87,6 +88,7 @@ QKeyEvent* MakeKeyPress(std::uint32_t Code) {
       {vkRight, Qt::Key_Right, Qt::NoModifier, ""},     {vkDown, Qt::Key_Down, Qt::NoModifier, ""},
       {vkAdd, Qt::Key_Plus, Qt::KeypadModifier, "+"},   {vkSubtract, Qt::Key_Minus, Qt::KeypadModifier, "-"},
       {vkF1, Qt::Key_F1, Qt::NoModifier, ""},           {vkF2, Qt::Key_F2, Qt::NoModifier, ""},
+      {vkF3, Qt::Key_F3, Qt::NoModifier, ""},
       {vkF5, Qt::Key_F5, Qt::NoModifier, ""},           {vkF6, Qt::Key_F6, Qt::NoModifier, ""},
       {vkF7, Qt::Key_F7, Qt::NoModifier, ""},           {vkF8, Qt::Key_F8, Qt::NoModifier, ""},
       {vkF11, Qt::Key_F11, Qt::NoModifier, ""},

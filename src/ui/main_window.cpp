@@ -241,6 +241,10 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
     G.Paused = true;
     ShowAboutScreen();
     break;
+  case vkF3:
+    G.Paused = true;
+    emit RecordsAsked();
+    break;
   case vkF5:
     G.Init(StartLevel());
     G.Paused = true;

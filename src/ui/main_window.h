@@ -85,6 +85,8 @@ public:
 signals:
   // The window was closed: the program ends.
   void Closed();
+  // F3: the player asks for the records screen (the game is paused).
+  void RecordsAsked();
 
 protected:
   void keyPressEvent(QKeyEvent* Event) override;

@@ -1,11 +1,13 @@
 #include "ui/replay_options.h"
 
 #include "engine/game.h"
+#include "platform/app_paths.h"
 #include "platform/message_box.h"
 #include "replay/outcome.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "ui/main_window.h"
+#include "ui/records_keeper.h"
 #include "ui/replay_run.h"
 
 #include <QtGlobal>
@@ -78,10 +80,8 @@ TReplaySession::TReplaySession(const TReplayOptions& Asked) : Options(Asked) {
       LoadFault = "Cannot replay \"" + Options.ReplayPath + "\": no folder for its settings can be made.";
     return;
   }
-  if (Options.RecordPath.empty())
-    return;
   // A recording that could not be written would lose the whole game: try now.
-  if (!MayRecordTo(Options.RecordPath)) {
+  if (!Options.RecordPath.empty() && !MayRecordTo(Options.RecordPath)) {
     LoadFault = "Cannot record to \"" + Options.RecordPath + "\": the file cannot be written.";
     return;
   }
@@ -91,6 +91,7 @@ TReplaySession::TReplaySession(const TReplayOptions& Asked) : Options(Asked) {
 TReplaySession::~TReplaySession() {
   Driver.reset();
   Player.reset();
+  Keeper.reset();
   RecordWatch.reset();
   Recorder.reset();
   if (ErrorSink)
@@ -123,7 +124,13 @@ void TReplaySession::Begin(TFrmMain& Main) {
     return;
   if (Recorder) {
     RecordWatch = std::make_unique<TRecordingWatch>(Main, *Recorder);
-    Recorder->WriteTo(Options.RecordPath);
+    if (!Options.RecordPath.empty())
+      Recorder->WriteTo(Options.RecordPath);
+    else
+      Recorder->Stopped = nullptr; // only the records need it, and they say so themselves
+    const TAppEnvironment Env = CurrentAppEnvironment();
+    if (const std::string Folder = RecordsFolder(Env.XdgDataHome, Env.Home); !Folder.empty())
+      Keeper = std::make_unique<TRecordsKeeper>(Main, *Recorder, RecordWatch.get(), Folder);
   }
   if (Player) {
     Driver = std::make_unique<TReplayDriver>(Main, *Player, !Verifying());
@@ -135,6 +142,7 @@ int TReplaySession::End(TFrmMain& Main, int Result) {
   const int Code = Conclude(Main, Result);
   // Nothing watches the window any more: it is released before this session.
   Driver.reset();
+  Keeper.reset();
   RecordWatch.reset();
   return Code;
 }
@@ -143,8 +151,11 @@ int TReplaySession::Conclude(TFrmMain& Main, int Result) {
   if (!Main.Game)
     return Result;
   if (Recorder) {
+    Keeper.reset();
     RecordWatch.reset();
     Recorder->Finish();
+    if (Options.RecordPath.empty())
+      return Result;
     PrintOutcome(Main);
     if (Recorder->Fault().empty())
       return Result;

@@ -10,6 +10,7 @@ class TReplayDriver;
 class TReplayPlayer;
 class TReplayRecorder;
 class TRecordingWatch;
+class TRecordsKeeper;
 class TMessageSink;
 
 // What the command line asks of a recording or a replay (see ui/command_line.h).
@@ -21,7 +22,9 @@ struct TReplayOptions {
 
 // A recording or a replay for the length of the program. Made first thing in
 // main, before the random generator's first seed: a recording keeps that seed,
-// a replay gives it back. A replay reads its file here and, verifying, asks
+// a replay gives it back. A game that is not a replay is always recorded, in
+// memory (and to the file "--record" names): a won game's recording is the
+// proof its record keeps. A replay reads its file here and, verifying, asks
 // for no display and sends messages to standard error.
 class TReplaySession {
 public:
@@ -54,6 +57,7 @@ private:
   std::unique_ptr<TMessageSink> ErrorSink;
   std::unique_ptr<TReplayRecorder> Recorder;
   std::unique_ptr<TRecordingWatch> RecordWatch;
+  std::unique_ptr<TRecordsKeeper> Keeper;
   std::unique_ptr<TReplayPlayer> Player;
   std::unique_ptr<TReplayDriver> Driver;
 };

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TFrmMain;
+
+// What replaying a recording inside the running game gave: the outcome line
+// it ended with, or why it could not be followed to its end.
+struct TProof {
+  std::string Line;
+  std::string Fault;
+};
+
+// Replays a recording inside the running game, in a main window of its own,
+// while the player's window waits: its keys are held back and handed to it
+// afterwards, and the random generator, the key bindings, the pads and the
+// message boxes' owner are as they were. Nothing of the player's settings is
+// read or written, and the replay is silent.
+//
+// Hidden: as "--verify" does, never shown, as fast as it goes.
+// Shown: as "--replay" does, in place of the player's window and at the
+// recording's pace (Pause holds, F speeds up, Escape ends it).
+enum class TReplayView { Hidden, Shown };
+TProof ReplayInside(TFrmMain& Main, const std::vector<std::uint8_t>& Recording, TReplayView View);
