@@ -14,7 +14,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
-#include <QPointer>
 #include <QWidget>
 
 #include <cstdlib>
@@ -38,32 +37,24 @@ bool IsInput(QEvent::Type Type) {
   }
 }
 
-// Holds back the keys meant for the player's windows while the proof runs,
-// and hands them over, in order, once it is done.
+// Keeps the keys meant for the player's windows from them while a replay
+// runs inside the game: they are the replay's (Escape ends it), and a key
+// handed over afterwards would act on a game the player no longer sees.
 class TInputHold : public QObject {
 public:
   explicit TInputHold(QWidget& aSpared) : Spared(aSpared) { QCoreApplication::instance()->installEventFilter(this); }
-  ~TInputHold() override {
-    QCoreApplication::instance()->removeEventFilter(this);
-    for (auto& [Target, Event] : Held)
-      if (Target != nullptr)
-        QCoreApplication::postEvent(Target, Event.release());
-  }
+  ~TInputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
   TInputHold(const TInputHold&) = delete;
   TInputHold& operator=(const TInputHold&) = delete;
 
 protected:
   bool eventFilter(QObject* Watched, QEvent* Event) override {
     auto* Widget = qobject_cast<QWidget*>(Watched);
-    if (Widget == nullptr || !IsInput(Event->type()) || Widget == &Spared || Spared.isAncestorOf(Widget))
-      return false;
-    Held.emplace_back(Widget, std::unique_ptr<QEvent>(Event->clone()));
-    return true;
+    return Widget != nullptr && IsInput(Event->type()) && Widget != &Spared && !Spared.isAncestorOf(Widget);
   }
 
 private:
   QWidget& Spared;
-  std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> Held;
 };
 
 // A folder for the hidden window's settings, removed with it.

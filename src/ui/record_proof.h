@@ -14,8 +14,8 @@ struct TProof {
 };
 
 // Replays a recording inside the running game, in a main window of its own,
-// while the player's window waits: its keys are held back and handed to it
-// afterwards, and the random generator, the key bindings, the pads and the
+// while the player's window waits (the keys meant for it do nothing
+// meanwhile), and the random generator, the key bindings, the pads and the
 // message boxes' owner are as they were. Nothing of the player's settings is
 // read or written, and the replay is silent.
 //

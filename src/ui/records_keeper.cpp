@@ -121,8 +121,9 @@ void TRecordsKeeper::ReplayRecord(const TRecord& Record) {
   const std::string Path = Records.RecordingPath(Record);
   if (ReadRegularFile(Path, MaxRecordedEventBytes * 2, Recording).Kind != TFileRead::Ok)
     return Tell("The record's recording \"" + Path + "\" cannot be read.");
+  // Ended by the player's Escape or at its end, the replay says nothing; a recording the game cannot follow is told.
   const TProof Replayed = ReplayInside(Main, Recording, TReplayView::Shown);
-  if (!Replayed.Fault.empty())
+  if (!Replayed.Fault.empty() && Replayed.Fault.find("stopped before its end") == std::string::npos)
     Tell(Replayed.Fault);
 }
 

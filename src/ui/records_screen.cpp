@@ -34,9 +34,11 @@ void TRecordsScreen::Open() {
   show();
   raise();
   setFocus();
+  Main.installEventFilter(this);
 }
 
 void TRecordsScreen::Leave() {
+  Main.removeEventFilter(this);
   hide();
   Main.setFocus();
   // A game left running by F3 stands paused.
@@ -124,4 +126,11 @@ void TRecordsScreen::keyPressEvent(QKeyEvent* Event) {
   default: break;
   }
   update();
+}
+
+bool TRecordsScreen::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched != &Main || Event->type() != QEvent::KeyPress)
+    return QWidget::eventFilter(Watched, Event);
+  keyPressEvent(static_cast<QKeyEvent*>(Event));
+  return true;
 }

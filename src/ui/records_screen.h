@@ -34,6 +34,8 @@ public:
 protected:
   void paintEvent(QPaintEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
+  // The main window's keys are the screen's while it is open, whichever widget has the focus.
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
   // The row's record when its recording can be replayed; nullptr otherwise.
