@@ -47,6 +47,30 @@ expect_different() {
   [ "$d" -gt 50000 ] || fail "$3 (only $d pixels differ)"
 }
 
+# SHOT: the left edge of the robot standing on the yard's floor, in pixels:
+# where its picture fits the band above the floor best.
+robot_x() {
+  "$convert" "$work/shots/$1.png" -crop 640x72+0+376 +repage "$work/band.png"
+  { "$compare" -metric RMSE -subimage-search "$work/band.png" "$game/sprites/robot/robot_front_stay.png" null: 2>&1 || true; } |
+    sed -n 's/.*@ \([0-9]*\),.*/\1/p'
+}
+# NAME: plays on for a moment, then the robot is pictured paused before and
+# after four presses of A; fails unless it went left at least two cells.
+expect_walks_left_with_a() {
+  key space
+  sleep 0.3
+  key Pause
+  shot "$1-before"
+  key Pause
+  key a a a a
+  key Pause
+  shot "$1-after"
+  local from to
+  from=$(robot_x "$1-before") to=$(robot_x "$1-after")
+  [ -n "$from" ] && [ -n "$to" ] && [ "$to" -le $((from - 64)) ] ||
+    fail "A did not walk the robot left (from x=$from to x=$to)"
+}
+
 # The "Paused" text is pure yellow in the middle of the picture. The yard, and
 # the lose screen a quick defeat may bring, hold shaded yellows there but next
 # to none of that pure colour.
@@ -150,12 +174,12 @@ head -n 1 "$ini" | grep -qx '\[Tinvell: 01h\]' || fail "the section is not named
 sed -n '/^\[Keys\]$/,$p' "$ini" | grep -qx 'Left=A' || { cat "$ini"; fail "Left=A is not kept in [Keys]"; }
 
 # --- Ended by the system --------------------------------------------------
-step "SIGTERM closes the game and keeps the settings"
+step "the next start walks with A; SIGTERM closes the game and keeps the settings"
 sed -i 's/^StartLevel=.*/StartLevel=3/' "$ini"
 start_game "$game"
 win=$(find_window '^Clankora!$') || fail "the main window did not open again"
-key space
-sleep 0.5
+# The keys chosen in the last run are the game's from its start.
+expect_walks_left_with_a next-start-walk
 kill -TERM "$game_pid"
 wait_exit 10 || fail "the program ignored SIGTERM"
 grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
