@@ -78,7 +78,7 @@ double KeyCap(QPainter& P, const QString& Label, double X, double Baseline, doub
   QPainterPath Text = TextPath(Label, Font, QPointF(0, 0));
   const QRectF Box = Text.boundingRect();
   const double W = std::max(Box.width() + 12, Size * 1.7);
-  const QRectF Cap(X, Baseline - Size - 2, W, Size + 9);
+  const QRectF Cap(X, Baseline - Size - 1, W, Size + 7);
   QPainterPath CapPath;
   CapPath.addRoundedRect(Cap, 4, 4);
   P.save();
@@ -196,6 +196,7 @@ QImage DrawHelpScreen() {
         {{"F11"}, "Full screen, fitted"},
         {{"F1"}, "This help"},
         {{"F2"}, "About the game"},
+        {{"F3"}, "Records: best escapes"},
         {{"F5"}, "New game"},
         {{"F6"}, "Controls: change keys"},
         {{"F7"}, "Settings"},
@@ -203,8 +204,9 @@ QImage DrawHelpScreen() {
         {{"Esc"}, "Quit; leave full screen"},
     };
     // However many keys the list holds, it fills the panel.
-    const double Step = 303.0 / static_cast<double>(std::size(Keys) - 1);
-    double Y = 134;
+    const double First = 132, Last = 440;
+    const double Step = (Last - First) / static_cast<double>(std::size(Keys) - 1);
+    double Y = First;
     for (const TKey& K : Keys) {
       double X = 30;
       for (const QString& Cap : K.Caps)
