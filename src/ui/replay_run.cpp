@@ -39,8 +39,8 @@ double SteadyMs() {
 
 TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : Main(aMain), Recorder(aRecorder) {
   Recorder.SetStartSettings(static_cast<std::int32_t>(Main.Game->StartHardnessLevel),
-                            Main.Game->TrashGeneratorAlgorythmIndex, Main.DM == nullptr || Main.DM->UseSound);
-  Main.InputWatch = this;
+                            Main.Game->TrashGeneratorAlgorythmIndex, Main.SoundOn());
+  Main.WatchInput(this);
   QObject::connect(&WriteTimer, &QTimer::timeout, [this] { Recorder.WritePending(); });
   WriteTimer.start(RecordingWriteMs);
   // The game may be inside a tick when the recording stops: the message waits for the window's next events.
@@ -51,8 +51,7 @@ TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : 
 
 TRecordingWatch::~TRecordingWatch() {
   Recorder.Stopped = nullptr;
-  if (Main.InputWatch == this)
-    Main.InputWatch = nullptr;
+  Main.EndWatch(this);
 }
 
 bool TRecordingWatch::KeyDown(std::uint32_t Key) {
@@ -67,15 +66,14 @@ TReplayDriver::TReplayDriver(TFrmMain& aMain, TReplayPlayer& aPlayer, bool aPace
 
 TReplayDriver::~TReplayDriver() {
   Player.Advanced = nullptr;
-  Main.Pacer.Rests = true;
+  Main.SetLoopRests(true);
   Main.removeEventFilter(this);
-  if (Main.InputWatch == this)
-    Main.InputWatch = nullptr;
+  Main.EndWatch(this);
 }
 
 void TReplayDriver::Start() {
-  Main.InputWatch = this;
-  Main.Pacer.Rests = false;
+  Main.WatchInput(this);
+  Main.SetLoopRests(false);
   Main.installEventFilter(this);
   connect(&Main, &TFrmMain::Closed, this, [this] { Ended = true; });
   Player.Advanced = [this] { Advanced(); };
@@ -177,8 +175,7 @@ void TReplayDriver::Deliver(const TReplayEvent& Input) {
 }
 
 void TReplayDriver::SwitchSound(bool On) {
-  if (Main.DM != nullptr && Main.DM->CanChangeUseSound)
-    Main.DM->UseSound = On;
+  Main.SetSoundOn(On);
 }
 
 void TReplayDriver::KeepPace() {
