@@ -28,6 +28,35 @@ enum class TEventKind : std::uint8_t;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
 // While the game runs, the main loop runs inside the Space key's handling.
+//
+// Handlers that dispatch events, and so run other handlers inside them:
+// - Space on a paused game runs the main loop (RunMainLoop) until the game is
+//   paused again; every pass dispatches events through the pacer
+//   (TLoopPacer::Dispatch, and its waits WaitForNextMs, WaitUntil, WaitForEvent).
+// - A paced replay's step (TReplayDriver::KeepPace) waits for its recording's
+//   time through TLoopPacer::DispatchHandedOut, then delivers the next key,
+//   which may be the Space that starts the loop inside that step.
+// - A replay inside the game (ReplayInside) runs a window of its own in a
+//   nested event loop; message boxes and dialogs shown modally run their own.
+// What may happen inside them:
+// - Keys come from the keyboard, the pads (posted key presses) and the window
+//   itself (Pause posts the Space that resumes). KeyArrived puts each in the
+//   queue WaitingKeys; a running loop is woken, not re-entered.
+// - The loop takes the queue in at fixed points of its pass (TakeInKeys, after
+//   each dispatch and each wait), the replay's recorded keys first; out of the
+//   loop a key is taken at once. A key that pauses ends the loop: the keys
+//   behind it are taken by the handling that started the loop, as it goes on,
+//   so loops never pile up one inside another.
+// - Closing the window only pauses; the loop unwinds at its next check, so the
+//   window outlives every handler running on it (never delete it on close).
+// What a new key handler must do:
+// - Map the key to its code and hand it to KeyArrived, never to FormKeyDown,
+//   so that the loop, a recording and a replay see it where they expect it;
+//   what the key does goes into the one switch of FormKeyDown.
+// - Not dispatch events itself: a wait goes through TLoopPacer. Work to do
+//   after the handler has returned is posted (a key, a queued call).
+// - Read the game's state again after anything that may dispatch events: a
+//   loop may have run, paused, or ended the game in between.
 class TFrmMain : public QWidget {
   Q_OBJECT
 public:

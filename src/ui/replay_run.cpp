@@ -6,6 +6,7 @@
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "shared/app_title.h"
+#include "ui/loop_pacer.h"
 #include "ui/main_window.h"
 
 #include <QCoreApplication>
@@ -187,7 +188,7 @@ void TReplayDriver::KeepPace() {
   // Events are handled while waiting, so the window repaints and the player's
   // keys work; held, the replay sleeps until the key that lets it go.
   for (;;) {
-    QCoreApplication::processEvents(Held ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+    TLoopPacer::DispatchHandedOut(Held);
     const double Now = SteadyMs();
     if (Held)
       PaceTarget = Now;
