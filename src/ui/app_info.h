@@ -3,19 +3,8 @@
 #include "shared/app_title.h"
 
 #include <string>
-#include <vector>
 
 // The main window's caption.
 inline const std::string GameCaption = "Clankora!";
 // Where a player finds an undamaged copy of the game.
 inline const std::string DistributionUrl = "https://clankora.org/download";
-
-// Where the program finds its files.
-struct TAppFiles {
-  std::string Dir;     // the folder holding "sprites" and "sounds", without a trailing '/'
-  std::string IniPath; // the settings file
-  std::vector<std::string> Searched = {}; // the folders looked in for "sprites", in order
-};
-
-// The running game's data folder and settings file (see platform/app_paths.h).
-TAppFiles ProgramFiles();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/app_info.h"
-#include "ui/replay_options.h"
+#include "ui/program_files.h"
+#include "ui/replay_session.h"
 
 #include <string>
 

@@ -43,6 +43,10 @@ void TLoopPacer::Dispatch() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void TLoopPacer::DispatchHandedOut(bool UntilOne) {
+  QCoreApplication::processEvents(UntilOne ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+}
+
 void TLoopPacer::DispatchWaiting() {
   // The events already there first: the dispatcher would sleep with them waiting.
   WokenBy = false;

@@ -24,6 +24,11 @@ public:
   // a key queued behind the one being handled) are delivered too: the event
   // dispatcher would hold them back until that handler returned.
   static void Dispatch();
+  // Dispatches the window events the dispatcher hands out now (posted events
+  // wait for the handler that runs this to return), or with UntilOne sleeps
+  // until one arrives: a wait of its own outside the loop, as a replay keeping
+  // its recording's pace.
+  static void DispatchHandedOut(bool UntilOne);
   // Something came that the loop must see now (a key): the wait under way, if
   // any, ends once the events are dispatched.
   void Wake() { WokenBy = true; }

@@ -1,12 +1,11 @@
-#include "assets/sound.h"
 #include "platform/random.h"
 #include "ui/app_icon.h"
 #include "ui/app_info.h"
 #include "ui/command_line.h"
 #include "ui/main_window.h"
+#include "ui/program.h"
 #include "ui/measure.h"
-#include "ui/replay_options.h"
-#include "ui/settings_dialog.h"
+#include "ui/replay_session.h"
 #include "ui/termination.h"
 
 #include <QApplication>
@@ -32,18 +31,10 @@ int main(int argc, char** argv) {
 
   if (Replay.Refused())
     return 1;
-  auto Main = std::make_unique<TFrmMain>(Replay.Files(Files));
-  // Without its pictures there is nothing to play, and nothing to hear: one message is enough.
-  const bool Silent = Replay.Verifying() || !Main->Game;
-  auto DM = Silent ? nullptr : std::make_unique<TDM>(Main->IniF.get(), Main->AppPath + "/sounds/");
-  Main->DM = DM.get();
-  std::unique_ptr<TFrmSettings> Settings;
-  if (Main->Game && !Replay.Replaying()) {
-    Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), DM.get());
-    Main->Settings = Settings.get();
-  }
-
-  const auto EndRun = [&] { ReleaseProgram(Main, DM, Settings); };
+  TProgram Program;
+  AssembleProgram(Program, Replay.Files(Files), {.Sound = !Replay.Verifying(), .Settings = !Replay.Replaying()});
+  const std::unique_ptr<TFrmMain>& Main = Program.Main;
+  const auto EndRun = [&] { ReleaseProgram(Program); };
 
   // Damaged or missing game files end the program as a failure.
   int Result = Main->Game && !Main->EndRequested() ? 0 : 1;

@@ -3,12 +3,12 @@
 #include "assets/sound.h"
 #include "engine/changes.h"
 #include "engine/game.h"
-#include "platform/app_paths.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/keys.h"
 #include "platform/message_box.h"
 #include "platform/message_box_qt.h"
+#include "ui/app_info.h"
 #include "ui/controls_dialog.h"
 #include "ui/image_scr.h"
 #include "ui/input_watch.h"
@@ -54,26 +54,6 @@ std::optional<int> StoredCoordinate(const TIniFile& Ini, const char* Key) {
   return std::clamp(Value, -FarthestPlace, FarthestPlace);
 }
 } // namespace
-
-TAppFiles ProgramFiles() {
-  const TAppEnvironment Env = CurrentAppEnvironment();
-  return {FindDataDir(Env), SettingsPath(Env), DataDirCandidates(Env)};
-}
-
-void ReleaseProgram(std::unique_ptr<TFrmMain>& Main, std::unique_ptr<TDM>& DM,
-                    std::unique_ptr<TFrmSettings>& Settings) {
-  // Another game ending at the same moment saves before or after this one, never between.
-  std::optional<TIniSaveLock> Saving;
-  if (Main->IniF)
-    Saving.emplace(*Main->IniF);
-  Main->Settings = nullptr;
-  Settings.reset();
-  if (DM)
-    Main->SoundOnAtEnd = DM->UseSoundToSave();
-  Main->DM = nullptr;
-  DM.reset();
-  Main.reset();
-}
 
 TFrmMain::TFrmMain(const TAppFiles& Files) : Watch(std::make_unique<TPassWatch>()) {
   setWindowTitle(QString::fromStdString(GameCaption));
@@ -164,8 +144,7 @@ void TFrmMain::FormDestroy() {
 
 void TFrmMain::LoadKeys() {
   ::LoadKeys(*IniF, Keys, PadKeys, std::cerr);
-  UseKeyBindings(&Keys);
-  GamepadSetButtonKeys(PadKeys.Codes);
+  UsePlayersKeys();
 }
 
 // A replay has no dialogs: it waits where the recorded game waited.
@@ -260,8 +239,7 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
       Settings->ShowWithoutWaiting();
     break;
   case vkF8:
-    if (DM != nullptr && DM->CanChangeUseSound)
-      DM->UseSound = !DM->UseSound;
+    SetSoundOn(!SoundOn());
     break;
   case vkF11:
     SetFullScreen(!FullScreenOn);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/app_info.h"
 #include "ui/key_bindings.h"
 #include "ui/loop_pacer.h"
+#include "ui/program_files.h"
 #include "ui/view_scale.h"
 
 #include <QPoint>
@@ -24,9 +24,39 @@ class TIniFile;
 class TPadInput;
 class TInputWatch;
 class TPassWatch;
+enum class TEventKind : std::uint8_t;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
 // While the game runs, the main loop runs inside the Space key's handling.
+//
+// Handlers that dispatch events, and so run other handlers inside them:
+// - Space on a paused game runs the main loop (RunMainLoop) until the game is
+//   paused again; every pass dispatches events through the pacer
+//   (TLoopPacer::Dispatch, and its waits WaitForNextMs, WaitUntil, WaitForEvent).
+// - A paced replay's step (TReplayDriver::KeepPace) waits for its recording's
+//   time through TLoopPacer::DispatchHandedOut, then delivers the next key,
+//   which may be the Space that starts the loop inside that step.
+// - A replay inside the game (ReplayInside) runs a window of its own in a
+//   nested event loop; message boxes and dialogs shown modally run their own.
+// What may happen inside them:
+// - Keys come from the keyboard, the pads (posted key presses) and the window
+//   itself (Pause posts the Space that resumes). KeyArrived puts each in the
+//   queue WaitingKeys; a running loop is woken, not re-entered.
+// - The loop takes the queue in at fixed points of its pass (TakeInKeys, after
+//   each dispatch and each wait), the replay's recorded keys first; out of the
+//   loop a key is taken at once. A key that pauses ends the loop: the keys
+//   behind it are taken by the handling that started the loop, as it goes on,
+//   so loops never pile up one inside another.
+// - Closing the window only pauses; the loop unwinds at its next check, so the
+//   window outlives every handler running on it (never delete it on close).
+// What a new key handler must do:
+// - Map the key to its code and hand it to KeyArrived, never to FormKeyDown,
+//   so that the loop, a recording and a replay see it where they expect it;
+//   what the key does goes into the one switch of FormKeyDown.
+// - Not dispatch events itself: a wait goes through TLoopPacer. Work to do
+//   after the handler has returned is posted (a key, a queued call).
+// - Read the game's state again after anything that may dispatch events: a
+//   loop may have run, paused, or ended the game in between.
 class TFrmMain : public QWidget {
   Q_OBJECT
 public:
@@ -34,18 +64,40 @@ public:
   ~TFrmMain() override;
 
   TImageScr* ImageScr = nullptr;
-  std::string AppPath;
   std::unique_ptr<TIniFile> IniF;
   std::unique_ptr<TGame> Game;  // none when the pictures could not be loaded
   TFrmSettings* Settings = nullptr; // the settings dialog, once it exists
   TDM* DM = nullptr;                // the sound module while it exists
-  bool SoundOnAtEnd = true;         // the sound switch, kept when the sound module is released
-  TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   TLoopPacer Pacer;                 // the main loop's pace, and what it has done
   TKeyBindings Keys;                // the player's keys, in use while the window exists
   TPadBindings PadKeys;             // what the pad's buttons do
   TFrmControls* Controls = nullptr; // the controls dialog, once it has been opened
   std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
+
+  // What the rest of the program asks of the window.
+  // The folder holding "sprites" and "sounds".
+  const std::string& DataDir() const { return AppPath; }
+  // The widget that shows the picture; what is drawn over the game is its child.
+  TImageScr& Screen() const { return *ImageScr; }
+  const TLoopPacer::TStats& LoopStats() const { return Pacer.Stats(); }
+  // A replay keeps its recording's pace: the loop does not rest while it runs.
+  void SetLoopRests(bool Rests) { Pacer.Rests = Rests; }
+  // The sound switch (on without a sound module); it changes only where the sound module lets it.
+  bool SoundOn() const;
+  void SetSoundOn(bool On);
+  // The sound module the program made, or none once it is released: its switch is kept for saving.
+  void UseSoundModule(TDM* aDM);
+  // A recording, a replay or the records keeper sees every key and setting first.
+  void WatchInput(TInputWatch* aWatch) { InputWatch = aWatch; }
+  // Done has finished watching: Next takes over, if Done is the one watching.
+  void EndWatch(const TInputWatch* Done, TInputWatch* Next = nullptr) {
+    if (InputWatch == Done)
+      InputWatch = Next;
+  }
+  // The settings dialog changed what the game plays with: the watch, if any, notes it.
+  void NoteSetting(TEventKind Kind, std::int32_t Value);
+  // After a window of its own has replayed a game, the player's keys and pad buttons are in use again.
+  void UsePlayersKeys();
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
@@ -133,6 +185,9 @@ private:
   // Where the window stands when it is not full screen.
   QPoint WindowedPos() const;
 
+  std::string AppPath;
+  bool SoundOnAtEnd = true;          // the sound switch, kept when the sound module is released
+  TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   bool InfoScreenShown = false;
   std::int32_t ShownScreen = 0;
   bool EndRequest = false;
@@ -147,9 +202,3 @@ private:
   QPoint WindowedAt;
   QRect WindowedArea; // the client area before full screen, once the window has had one
 };
-
-// Ends a run: the settings dialog, the sound module and the main window are
-// released in the reverse order of their making, each saving its settings as
-// it goes.
-void ReleaseProgram(std::unique_ptr<TFrmMain>& Main, std::unique_ptr<TDM>& DM,
-                    std::unique_ptr<TFrmSettings>& Settings);

@@ -83,11 +83,11 @@ void PrintUse(const char* When, const TUse& Use, double Wall) {
 void MeasureWhenAsked(int Seconds, TFrmMain& Main) {
   if (Seconds <= 0)
     return;
-  QObject::connect(Main.ImageScr, &TImageScr::FirstPainted, &Main, [&Main, Seconds] {
+  QObject::connect(&Main.Screen(), &TImageScr::FirstPainted, &Main, [&Main, Seconds] {
     std::printf("first picture on screen after %.0f ms\n", MsSince(ProgramStart));
     std::fflush(stdout);
     const auto Start = std::make_shared<TClock::time_point>(TClock::now());
-    const auto Before = std::make_shared<TLoopPacer::TStats>(Main.Pacer.Stats());
+    const auto Before = std::make_shared<TLoopPacer::TStats>(Main.LoopStats());
     const auto Phases = std::make_shared<TPhases>();
     Phases->Start();
     auto* Sampler = new QTimer(&Main);
@@ -97,7 +97,7 @@ void MeasureWhenAsked(int Seconds, TFrmMain& Main) {
       Phases->Sample(Main.Game->Stopped);
       Sampler->stop();
       const double Elapsed = MsSince(*Start) / 1000.0;
-      const TLoopPacer::TStats& After = Main.Pacer.Stats();
+      const TLoopPacer::TStats& After = Main.LoopStats();
       const auto PerSecond = [Elapsed](std::uint64_t Count) { return static_cast<double>(Count) / Elapsed; };
       std::printf("main loop: %.0f passes per second (tick + render + copy + dispatch)\n",
                   PerSecond(After.Passes - Before->Passes));

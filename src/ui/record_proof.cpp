@@ -1,13 +1,11 @@
 #include "ui/record_proof.h"
 
 #include "engine/game.h"
-#include "platform/gamepad.h"
 #include "platform/message_box_qt.h"
 #include "platform/random.h"
 #include "replay/outcome.h"
 #include "replay/player.h"
 #include "shared/app_title.h"
-#include "ui/key_map.h"
 #include "ui/main_window.h"
 #include "ui/replay_run.h"
 
@@ -123,13 +121,12 @@ TProof ReplayInside(TFrmMain& Main, const std::vector<std::uint8_t>& Recording, 
       WriteView(Main, IniPath);
     TReplayPlayer Player(std::move(Decoded), ProofName);
     Randomize(); // the program's first seed, as it starts
-    TFrmMain Replayed(TAppFiles{Main.AppPath, IniPath, {}});
+    TFrmMain Replayed(TAppFiles{Main.DataDir(), IniPath, {}});
     const TInputHold Hold(Replayed);
     Proof = Replayed.Game ? Follow(Main, Replayed, Player, View) : TProof{{}, "The game's pictures cannot be loaded."};
   }
   SetRandomState(Draws);
   SetMessageOwnerWindow(&Main);
-  UseKeyBindings(&Main.Keys);
-  GamepadSetButtonKeys(Main.PadKeys.Codes);
+  Main.UsePlayersKeys();
   return Proof;
 }

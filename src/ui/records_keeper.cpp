@@ -30,7 +30,7 @@ TRecordsKeeper::TRecordsKeeper(TFrmMain& aMain, TReplayRecorder& aRecorder, TInp
     : Main(aMain), Recorder(aRecorder), Next(aNext), Records(Folder), Shown(new TRecordsScreen(aMain, Records)) {
   Prove = [this](const std::vector<std::uint8_t>& Recording) { return ReplayInside(Main, Recording, TReplayView::Hidden); };
   Now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
-  Main.InputWatch = this;
+  Main.WatchInput(this);
   connect(&Main, &TFrmMain::RecordsAsked, this, [this] { Shown->Open(); });
   Shown->Replay = [this](const TRecord& Record) { ReplayRecord(Record); };
   connect(&Watch, &QTimer::timeout, this, [this] { Look(); });
@@ -38,8 +38,7 @@ TRecordsKeeper::TRecordsKeeper(TFrmMain& aMain, TReplayRecorder& aRecorder, TInp
 }
 
 TRecordsKeeper::~TRecordsKeeper() {
-  if (Main.InputWatch == this)
-    Main.InputWatch = Next;
+  Main.EndWatch(this, Next);
 }
 
 bool TRecordsKeeper::KeyDown(std::uint32_t Key) {
@@ -113,7 +112,7 @@ void TRecordsKeeper::KeepWin() {
   }
   G.WinNote = RecordNote(Place);
   G.Render();
-  Main.ImageScr->CopyFrom(*G.Scr);
+  Main.Screen().CopyFrom(*G.Scr);
 }
 
 void TRecordsKeeper::ReplayRecord(const TRecord& Record) {

@@ -21,7 +21,7 @@ const QColor Yellow(255, 255, 0);
 } // namespace
 
 TRecordsScreen::TRecordsScreen(TFrmMain& aMain, TRecordsStore& aStore)
-    : QWidget(aMain.ImageScr), Main(aMain), Store(aStore) {
+    : QWidget(&aMain.Screen()), Main(aMain), Store(aStore) {
   setFocusPolicy(Qt::StrongFocus);
   hide();
 }

@@ -6,6 +6,7 @@
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "shared/app_title.h"
+#include "ui/loop_pacer.h"
 #include "ui/main_window.h"
 
 #include <QCoreApplication>
@@ -39,8 +40,8 @@ double SteadyMs() {
 
 TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : Main(aMain), Recorder(aRecorder) {
   Recorder.SetStartSettings(static_cast<std::int32_t>(Main.Game->StartHardnessLevel),
-                            Main.Game->TrashGeneratorAlgorythmIndex, Main.DM == nullptr || Main.DM->UseSound);
-  Main.InputWatch = this;
+                            Main.Game->TrashGeneratorAlgorythmIndex, Main.SoundOn());
+  Main.WatchInput(this);
   QObject::connect(&WriteTimer, &QTimer::timeout, [this] { Recorder.WritePending(); });
   WriteTimer.start(RecordingWriteMs);
   // The game may be inside a tick when the recording stops: the message waits for the window's next events.
@@ -51,8 +52,7 @@ TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : 
 
 TRecordingWatch::~TRecordingWatch() {
   Recorder.Stopped = nullptr;
-  if (Main.InputWatch == this)
-    Main.InputWatch = nullptr;
+  Main.EndWatch(this);
 }
 
 bool TRecordingWatch::KeyDown(std::uint32_t Key) {
@@ -67,15 +67,14 @@ TReplayDriver::TReplayDriver(TFrmMain& aMain, TReplayPlayer& aPlayer, bool aPace
 
 TReplayDriver::~TReplayDriver() {
   Player.Advanced = nullptr;
-  Main.Pacer.Rests = true;
+  Main.SetLoopRests(true);
   Main.removeEventFilter(this);
-  if (Main.InputWatch == this)
-    Main.InputWatch = nullptr;
+  Main.EndWatch(this);
 }
 
 void TReplayDriver::Start() {
-  Main.InputWatch = this;
-  Main.Pacer.Rests = false;
+  Main.WatchInput(this);
+  Main.SetLoopRests(false);
   Main.installEventFilter(this);
   connect(&Main, &TFrmMain::Closed, this, [this] { Ended = true; });
   Player.Advanced = [this] { Advanced(); };
@@ -177,8 +176,7 @@ void TReplayDriver::Deliver(const TReplayEvent& Input) {
 }
 
 void TReplayDriver::SwitchSound(bool On) {
-  if (Main.DM != nullptr && Main.DM->CanChangeUseSound)
-    Main.DM->UseSound = On;
+  Main.SetSoundOn(On);
 }
 
 void TReplayDriver::KeepPace() {
@@ -190,7 +188,7 @@ void TReplayDriver::KeepPace() {
   // Events are handled while waiting, so the window repaints and the player's
   // keys work; held, the replay sleeps until the key that lets it go.
   for (;;) {
-    QCoreApplication::processEvents(Held ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+    TLoopPacer::DispatchHandedOut(Held);
     const double Now = SteadyMs();
     if (Held)
       PaceTarget = Now;

@@ -7,7 +7,6 @@
 #include "platform/message_box.h"
 #include "ui/app_info.h"
 #include "ui/dialog_face.h"
-#include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
 
@@ -165,8 +164,7 @@ void TFrmSettings::SEStartLevelChange() {
 }
 
 void TFrmSettings::Tell(TEventKind Kind, std::int32_t Value) {
-  if (Main.InputWatch != nullptr)
-    Main.InputWatch->SettingChanged(Kind, Value);
+  Main.NoteSetting(Kind, Value);
 }
 
 void TFrmSettings::CBUseSoundClick() {

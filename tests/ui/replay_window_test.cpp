@@ -62,9 +62,7 @@ protected:
     TFixedSeeds Seeds(Seed);
     TReplayRecorder Recorder;
     Randomize(); // the program's first seed, as it starts
-    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
-    Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), nullptr);
-    Main->Settings = Settings.get();
+    AssembleProgram(Program, TAppFiles{Dir.Path(), IniPath()}, {.Sound = false});
     TTrace T;
     const std::string Path = Dir.Path() + "/scripted.rec";
     {
@@ -100,7 +98,7 @@ protected:
   TTrace Replay(const TRecording& Recording, std::function<void()> Meddle = [] {}) {
     TReplayPlayer Player(Recording, "scripted.rec");
     Randomize();
-    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"});
+    AssembleProgram(Program, TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"}, {.Sound = false, .Settings = false});
     TTrace T;
     {
       TReplayDriver Driver(*Main, Player, false);
@@ -285,7 +283,7 @@ TEST_F(ReplayWindowTest, ARecordingThatCannotBeWrittenIsToldOnceWithTheReasonAnd
   TManualClock Clock(1000);
   TReplayRecorder Recorder;
   Randomize();
-  Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath()});
+  AssembleProgram(Program, TAppFiles{Dir.Path(), IniPath()}, {.Sound = false, .Settings = false});
   const std::string Path = Dir.Path() + "/gone/game.rec";
   TTrace T;
   {
@@ -335,7 +333,7 @@ TEST_F(ReplayWindowTest, PauseHoldsTheReplayFSpeedsItUpAndEscapeEndsIt) {
   Record({{3, Key(vkRight)}, {400, Key(vkEscape)}}, File);
   TReplayPlayer Player(DecodeRecording(File, "paced.rec"), "paced.rec");
   Randomize();
-  Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"});
+  AssembleProgram(Program, TAppFiles{Dir.Path(), Dir.Path() + "/replay.ini"}, {.Sound = false, .Settings = false});
   {
     TReplayDriver Driver(*Main, Player, true);
     Driver.Start();

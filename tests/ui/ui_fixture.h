@@ -12,6 +12,7 @@
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
 #include "ui/main_window.h"
+#include "ui/program.h"
 #include "ui/settings_dialog.h"
 
 #include <QCoreApplication>
@@ -37,20 +38,11 @@ protected:
 
   // Searched: the folders the program says it looked in for its pictures.
   void Start(std::vector<std::string> Searched = {}) {
-    Main = std::make_unique<TFrmMain>(TAppFiles{Dir.Path(), IniPath(), std::move(Searched)});
-    if (!Main->Game)
-      return;
-    DM = std::make_unique<TDM>(Main->IniF.get(), Dir.Path() + "/sounds/");
-    Main->DM = DM.get();
-    Settings = std::make_unique<TFrmSettings>(*Main, *Main->Game, Main->IniF.get(), DM.get());
-    Main->Settings = Settings.get();
+    AssembleProgram(Program, TAppFiles{Dir.Path(), IniPath(), std::move(Searched)});
   }
 
   // Ends the run as the program does, saving the settings.
-  void End() {
-    if (Main)
-      ReleaseProgram(Main, DM, Settings);
-  }
+  void End() { ReleaseProgram(Program); }
 
   TGame& Game() { return *Main->Game; }
   // Whether the window shows the yellow "Paused" in the middle of the yard.
@@ -84,7 +76,8 @@ protected:
 
   TMessageRecorder Messages;
   TTempDir Dir;
-  std::unique_ptr<TFrmMain> Main;
-  std::unique_ptr<TDM> DM;
-  std::unique_ptr<TFrmSettings> Settings;
+  TProgram Program;
+  std::unique_ptr<TFrmMain>& Main = Program.Main;
+  std::unique_ptr<TDM>& DM = Program.DM;
+  std::unique_ptr<TFrmSettings>& Settings = Program.Settings;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/app_info.h"
+#include "ui/program_files.h"
 
 #include <memory>
 #include <string>

@@ -5,6 +5,7 @@
 
 #include "engine/game.h"
 #include "platform/ini_file.h"
+#include "shared/app_title.h"
 #include "ui/image_scr.h"
 #include "ui/key_map.h"
 #include "ui/view_scale.h"

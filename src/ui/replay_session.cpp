@@ -1,4 +1,4 @@
-#include "ui/replay_options.h"
+#include "ui/replay_session.h"
 
 #include "engine/game.h"
 #include "platform/app_paths.h"
@@ -6,6 +6,7 @@
 #include "replay/outcome.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "shared/app_title.h"
 #include "ui/main_window.h"
 #include "ui/records_keeper.h"
 #include "ui/replay_run.h"
