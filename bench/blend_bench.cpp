@@ -12,7 +12,6 @@
 #include "platform/png_image_impl.h"
 #include "platform/sprite_blend.h"
 
-#include <QApplication>
 
 #include <algorithm>
 #include <cstdlib>
@@ -116,13 +115,3 @@ void BM_BlendCells(benchmark::State& State) {
 
 BENCHMARK(BM_ComposeBands)->ArgsProduct({{0, 1, 2, 3}, {0, 1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BlendCells)->DenseRange(0, 3)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication App(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -12,7 +12,6 @@
 #include "support/test_pictures.h"
 #include "support/yard.h"
 
-#include <QApplication>
 
 #include <array>
 #include <chrono>
@@ -180,13 +179,3 @@ BENCHMARK(BM_FullRedrawToCopyRatio)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ChangedFrameToCopyRatio)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TickAllDueToCopyRatio)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TickNoneDueToCopyRatio)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr)
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication App(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

@@ -4,6 +4,7 @@
 #include "records/records_store.h"
 #include "replay/outcome.h"
 #include "replay/recorder.h"
+#include "support/fixed_seeds.h"
 #include "support/test_game.h"
 #include "support/yard_text.h"
 #include "ui/record_proof.h"
@@ -20,18 +21,6 @@
 #include <random>
 
 namespace {
-// Seeds that are the same in every run, so that each test plays the same game.
-class TFixedSeeds : public TSeedSource {
-public:
-  explicit TFixedSeeds(std::uint64_t aFirst) : First(aFirst), Previous(SetSeedSource(this)) {}
-  ~TFixedSeeds() override { SetSeedSource(Previous); }
-  std::uint64_t Seed(std::uint64_t) override { return First + Given++; }
-
-private:
-  std::uint64_t First;
-  std::uint64_t Given = 0;
-  TSeedSource* Previous;
-};
 
 // A key the player pressed after so many ticks of the game.
 struct TPress {

@@ -5,6 +5,7 @@
 #include "replay/player.h"
 #include "replay/recorder.h"
 #include "platform/gamepad.h"
+#include "support/fixed_seeds.h"
 #include "support/test_game.h"
 #include "support/virtual_pad.h"
 #include "support/yard_text.h"
@@ -38,18 +39,6 @@ struct TAction {
   std::function<void()> Do;
 };
 
-// Seeds that are the same in every run, so that each test plays the same game.
-class TFixedSeeds : public TSeedSource {
-public:
-  explicit TFixedSeeds(std::uint64_t aFirst = 0x5EED0000u) : First(aFirst), Previous(SetSeedSource(this)) {}
-  ~TFixedSeeds() override { SetSeedSource(Previous); }
-  std::uint64_t Seed(std::uint64_t) override { return First + Given++; }
-
-private:
-  std::uint64_t First;
-  std::uint64_t Given = 0;
-  TSeedSource* Previous;
-};
 
 class ReplayWindowTest : public TProgramTest {
 protected:
