@@ -28,6 +28,15 @@ std::uint32_t TReplayPlayer::Now() {
     Reading = static_cast<std::uint32_t>(Recorded.Events[Position++].Value);
     break;
   case TEventKind::End:
+    if (Live) {
+      const std::uint32_t Outside = PreviousTicks != nullptr ? PreviousTicks->Now() : SteadyTickCount();
+      if (!LiveStarted) {
+        LiveStarted = true;
+        LiveOffset = Reading - Outside;
+      }
+      Reading = Outside + LiveOffset;
+      break;
+    }
     // A recording that ends early stops here, with the clock where it was.
     if (!Recorded.EndsEarly)
       Diverge("its data runs out before the game ends");
@@ -42,11 +51,13 @@ std::uint32_t TReplayPlayer::Now() {
   return Reading;
 }
 
-std::uint64_t TReplayPlayer::Seed(std::uint64_t) {
+std::uint64_t TReplayPlayer::Seed(std::uint64_t FromClock) {
   if (!Seeded) {
     Seeded = true;
     return Recorded.Header.Seed;
   }
+  if (Live && Finished())
+    return PreviousSeeds != nullptr ? PreviousSeeds->Seed(FromClock) : FromClock;
   if (!Fault.empty() || Next().Kind != TEventKind::Seed) {
     if (!(Finished() && Recorded.EndsEarly))
       Diverge("the game does not follow it (the random generator was seeded where nothing was recorded)");

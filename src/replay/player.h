@@ -41,6 +41,10 @@ public:
   std::size_t Used() const { return Position; }
   // Gives up: the replay stops here with this fault.
   void Abandon(const std::string& What) { Diverge(What); }
+  // Once every event is used up, the game goes on as the player's own: the
+  // clock runs on from the last reading at the pace of the clock this player
+  // replaced, and seeds come from the source it replaced.
+  void GoOnLive() { Live = true; }
 
   // Called whenever the game has taken a reading or a seed, so that the
   // driver can hand out what comes due next.
@@ -55,6 +59,9 @@ private:
   std::size_t Position = 0;
   std::uint32_t Reading = 0;
   bool Seeded = false;
+  bool Live = false;
+  bool LiveStarted = false;
+  std::uint32_t LiveOffset = 0; // added to the replaced clock once the game goes on live
   std::string Fault;
   TTickSource* PreviousTicks;
   TSeedSource* PreviousSeeds;

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 
+#include <cstdlib>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -18,9 +19,13 @@ int main(int argc, char** argv) {
   if (const int Answered = AnswerWithoutPlaying(Line); Answered >= 0)
     return Answered;
   const TAppFiles Files = ProgramFiles();
+  // The end-to-end tests win a game under a real display by feeding it a won game's recording.
+  TReplayOptions Asked = Line.Replay;
+  if (const char* Feed = std::getenv("CLANKORA_FEED_RECORDING"); Feed != nullptr && *Feed != 0)
+    Asked.FeedPath = Feed;
   if (const std::string Clash = RecordPathClash(Line.Replay.RecordPath, Files); !Clash.empty())
     return RefuseToPlay(Clash);
-  TReplaySession Replay(Line.Replay); // before the first seed: a recording keeps it, a replay gives it
+  TReplaySession Replay(Asked); // before the first seed: a recording keeps it, a replay gives it
   Randomize();
   QApplication App(argc, argv);
   // The title "Tinvell: 01h" names the settings section and the messages; the
@@ -32,7 +37,9 @@ int main(int argc, char** argv) {
   if (Replay.Refused())
     return 1;
   TProgram Program;
-  AssembleProgram(Program, Replay.Files(Files), {.Sound = !Replay.Verifying(), .Settings = !Replay.Replaying()});
+  // A replayed or fed game has no settings dialog: its settings are the recording's.
+  AssembleProgram(Program, Replay.Files(Files),
+                  {.Sound = !Replay.Verifying(), .Settings = !Replay.Replaying() && !Replay.Feeding()});
   const std::unique_ptr<TFrmMain>& Main = Program.Main;
   const auto EndRun = [&] { ReleaseProgram(Program); };
 

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <chrono>
 #include <thread>
 
@@ -69,7 +70,7 @@ TReplayDriver::~TReplayDriver() {
   Player.Advanced = nullptr;
   Main.SetLoopRests(true);
   Main.removeEventFilter(this);
-  Main.EndWatch(this);
+  Main.EndWatch(this, Next);
 }
 
 void TReplayDriver::Start() {
@@ -93,14 +94,25 @@ void TReplayDriver::Start() {
   Schedule();
 }
 
+void TReplayDriver::Feed(TInputWatch& aNext) {
+  Next = &aNext;
+  Main.WatchInput(this);
+  Player.GoOnLive();
+}
+
 bool TReplayDriver::Complete() const { return Player.Finished(); }
 
-bool TReplayDriver::KeyDown(std::uint32_t) {
+bool TReplayDriver::KeyDown(std::uint32_t Key) {
   // Only the key being played back passes, once; the player's keys and the
   // window's own queued keys are the recording's to give.
   const bool Pass = Delivering;
   Delivering = false;
-  return Pass;
+  return Pass && (Next == nullptr || Next->KeyDown(Key));
+}
+
+void TReplayDriver::SettingChanged(TEventKind Kind, std::int32_t Value) {
+  if (Next != nullptr)
+    Next->SettingChanged(Kind, Value);
 }
 
 void TReplayDriver::Advanced() {
@@ -171,8 +183,10 @@ void TReplayDriver::Deliver(const TReplayEvent& Input) {
   case TEventKind::Generator: G.TrashGeneratorAlgorythmIndex = Value; break;
   case TEventKind::NewGame: G.Init(Value); break;
   case TEventKind::Sound: SwitchSound(Value != 0); break;
-  default: break;
+  default: return;
   }
+  if (IsSetting(Input.Kind))
+    SettingChanged(Input.Kind, Value);
 }
 
 void TReplayDriver::SwitchSound(bool On) {
@@ -214,8 +228,20 @@ void TReplayDriver::CheckProgress() {
 void TReplayDriver::Stop() {
   if (Ended)
     return;
+  if (Next != nullptr)
+    return StepAside();
   Ended = true;
   Main.close();
+}
+
+void TReplayDriver::StepAside() {
+  Ended = true;
+  if (!Player.FaultText().empty())
+    std::fprintf(stderr, "%s\n", Player.FaultText().c_str());
+  Main.removeEventFilter(this);
+  Main.SetLoopRests(true);
+  Main.EndWatch(this, Next);
+  Next = nullptr;
 }
 
 bool TReplayDriver::eventFilter(QObject* Watched, QEvent* Event) {

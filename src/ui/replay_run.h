@@ -48,6 +48,12 @@ public:
 
   // Sets the game up with the recorded settings and starts handing out the recording.
   void Start();
+  // Plays the recording as if the player typed it, after Start: every key and
+  // setting handed to the window also reaches Next (the game's own recording),
+  // and at the recording's end the driver steps aside and the game goes on as
+  // the player's own, keys and all. For tests that need a game won under a
+  // real display.
+  void Feed(TInputWatch& Next);
   // The replay reached the recording's end with the game following it all the way.
   bool Complete() const;
   bool HeldByPlayer() const { return Held; }
@@ -55,7 +61,7 @@ public:
 
   bool KeyDown(std::uint32_t Key) override;
   void AtKeyIntake() override;
-  void SettingChanged(TEventKind, std::int32_t) override {}
+  void SettingChanged(TEventKind Kind, std::int32_t Value) override;
 
 protected:
   bool event(QEvent* Event) override;
@@ -71,9 +77,11 @@ private:
   void KeepPace();
   void CheckProgress();
   void Stop();
+  void StepAside();
 
   TFrmMain& Main;
   TReplayPlayer& Player;
+  TInputWatch* Next = nullptr; // feeding: the game's own recording
   bool Paced;
   bool StepPosted = false;
   bool Ended = false;

@@ -86,15 +86,25 @@ TReplaySession::TReplaySession(const TReplayOptions& Asked) : Options(Asked) {
     LoadFault = "Cannot record to \"" + Options.RecordPath + "\": the file cannot be written.";
     return;
   }
+  // A fed game's recorder takes the fed clock and seeds as the game reads them.
+  if (Feeding()) {
+    try {
+      Player = std::make_unique<TReplayPlayer>(ReadRecording(Options.FeedPath), Options.FeedPath);
+    } catch (const EReplayError& Error) {
+      LoadFault = Error.what();
+      return;
+    }
+  }
   Recorder = std::make_unique<TReplayRecorder>();
 }
 
 TReplaySession::~TReplaySession() {
+  // Each restores the clock and seeds it replaced: a fed game's recorder stands on its player.
   Driver.reset();
-  Player.reset();
   Keeper.reset();
   RecordWatch.reset();
   Recorder.reset();
+  Player.reset();
   if (ErrorSink)
     SetMessageSink(nullptr);
   if (!ScratchDir.empty()) {
@@ -123,6 +133,10 @@ TAppFiles TReplaySession::Files(const TAppFiles& Program) const {
 void TReplaySession::Begin(TFrmMain& Main) {
   if (!Main.Game)
     return;
+  if (Player) {
+    Driver = std::make_unique<TReplayDriver>(Main, *Player, !Verifying() && !Feeding());
+    Driver->Start(); // the recorded settings first: the game's own recording starts with them
+  }
   if (Recorder) {
     RecordWatch = std::make_unique<TRecordingWatch>(Main, *Recorder);
     if (!Options.RecordPath.empty())
@@ -132,14 +146,15 @@ void TReplaySession::Begin(TFrmMain& Main) {
     const TAppEnvironment Env = CurrentAppEnvironment();
     if (const std::string Folder = RecordsFolder(Env.XdgDataHome, Env.Home); !Folder.empty())
       Keeper = std::make_unique<TRecordsKeeper>(Main, *Recorder, RecordWatch.get(), Folder);
-  }
-  if (Player) {
-    Driver = std::make_unique<TReplayDriver>(Main, *Player, !Verifying());
-    Driver->Start();
+    if (Driver)
+      Driver->Feed(Keeper ? static_cast<TInputWatch&>(*Keeper) : *RecordWatch);
   }
 }
 
 int TReplaySession::End(TFrmMain& Main, int Result) {
+  // A fed game's driver stands in front of the recording's watches.
+  if (Feeding())
+    Driver.reset();
   const int Code = Conclude(Main, Result);
   // Nothing watches the window any more: it is released before this session.
   Driver.reset();

@@ -18,6 +18,11 @@ struct TReplayOptions {
   std::string RecordPath;
   std::string ReplayPath;
   bool Verify = false;
+  // A recording whose keys the game plays as if the player typed them, its
+  // clock and seeds too, then goes on as the player's own game: a won game
+  // this way is a record like any other. For tests that need a game won under
+  // a real display; set by the environment (see main), never on the command line.
+  std::string FeedPath;
 };
 
 // A recording or a replay for the length of the program. Made first thing in
@@ -34,6 +39,7 @@ public:
   TReplaySession& operator=(const TReplaySession&) = delete;
 
   bool Replaying() const { return !Options.ReplayPath.empty(); }
+  bool Feeding() const { return !Replaying() && !Options.FeedPath.empty(); }
   bool Verifying() const { return Replaying() && Options.Verify; }
   // A replay or recording that cannot start: says what is wrong with the file
   // (a message box, or standard error when verifying) and gives true.

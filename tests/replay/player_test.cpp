@@ -5,6 +5,7 @@
 #include "replay/outcome.h"
 #include "replay/player.h"
 #include "replay/recorder.h"
+#include "support/fixed_seeds.h"
 #include "support/test_game.h"
 
 namespace {
@@ -68,6 +69,30 @@ TEST(Replay, GivesTheGameTheReadingsSeedsAndKeysItWasRecordedWith) {
   EXPECT_EQ(Replayed.Draws, Original.Draws);
   EXPECT_EQ(Advances, 6) << "five readings and one later seed";
   EXPECT_TRUE(Player.Finished());
+  EXPECT_EQ(Player.FaultText(), "");
+}
+
+// A fed game goes on as the player's own at the recording's end: the clock
+// runs on from the last reading at the outside clock's pace, and later seeds
+// come from outside; what the recording held is given as recorded.
+TEST(Replay, AFedGameGoesOnLiveAtTheRecordingsEnd) {
+  TManualClock Outside(7000);
+  TFixedSeeds OutsideSeeds(500);
+  TReplayPlayer Player(Recording({{TEventKind::Reading, 50}, {TEventKind::Seed, 42}, {TEventKind::Reading, 60}}),
+                       "game.rec");
+  Player.GoOnLive();
+  EXPECT_EQ(Player.Seed(1), 99u) << "the recording's first seed";
+  EXPECT_EQ(GetTickCount(), 50u);
+  EXPECT_EQ(Player.Seed(1), 42u);
+  EXPECT_EQ(GetTickCount(), 60u);
+  EXPECT_TRUE(Player.Finished());
+  EXPECT_EQ(GetTickCount(), 60u) << "no jump at the hand-over";
+  Outside.Advance(25);
+  EXPECT_EQ(GetTickCount(), 85u);
+  Outside.Advance(4294967295u); // the outside clock wraps around: so does the game's
+  EXPECT_EQ(GetTickCount(), 84u);
+  EXPECT_EQ(Player.Seed(1), 500u);
+  EXPECT_EQ(Player.Seed(1), 501u);
   EXPECT_EQ(Player.FaultText(), "");
 }
 
