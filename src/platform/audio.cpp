@@ -1,30 +1,25 @@
 #include "platform/audio.h"
+#include "platform/audio_mix.h"
+#include "platform/audio_pulse.h"
 #include "platform/files.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <utility>
 #include <vector>
 
 namespace {
-// 16-bit stereo, mixed in blocks of 1024 frames, about 23 ms at 44.1 kHz.
-constexpr int OutputChannels = 2;
-constexpr int MixBlockFrames = 1024;
-// How far ahead of the speaker the output is written. SDL asks PulseAudio
-// (or PipeWire in its place) for a buffer of one block, and the server then
-// wakes itself and our mixing thread every quarter of that buffer. 40 ms is
-// still soon enough for a sound effect to follow its event, and spares our
-// mixing thread about a third of its wakeups and the server some; only a
-// buffer of 60 ms or more would bring the server well below 300 a second.
-// A player's own PULSE_LATENCY_MSEC wins over ours.
-constexpr const char* PulseLatencyMs = "40";
+// 16-bit stereo; SDL's drivers are fed blocks of 1024 frames, about 23 ms at 44.1 kHz.
+constexpr int SdlBlockFrames = 1024;
+// How the sound server knows the game's stream.
+constexpr const char* StreamOwner = "Clankora!";
 // Silent for this long, the output is closed, so that the sound server and
 // the machine can sleep while the game is quiet (paused, a menu, a still
 // yard); the next playback opens it again. Checked this often while open.
@@ -33,9 +28,9 @@ constexpr std::uint32_t RestCheckMs = 250;
 constexpr std::uint32_t MaxFrequency = 384000;
 constexpr std::uint32_t MaxPlaybacksPerSample = 64;
 
-// A playback handle is the mixer channel's number plus one in the low bits and
-// the channel's take-over count above them, so a handle of a playback that
-// was taken over no longer fits.
+// A playback handle is the channel's number plus one in the low bits and the
+// channel's take-over count above them, so a handle of a playback that was
+// taken over no longer fits.
 constexpr std::uint32_t ChannelBits = 12;
 constexpr std::uint32_t ChannelMask = (1u << ChannelBits) - 1;
 constexpr std::size_t MaxChannels = ChannelMask; // handles 1 .. ChannelMask
@@ -43,22 +38,29 @@ constexpr std::uint32_t GenerationMask = (1u << (32 - ChannelBits)) - 1;
 
 struct TSample {
   std::uint32_t Handle;
-  Mix_Chunk* Chunk;
+  std::unique_ptr<TMixSample> Sound;
 };
 
+// What the game knows of a channel; what plays there is its voice.
 struct TChannel {
-  Mix_Chunk* Chunk = nullptr;  // the sample this channel plays
+  const TMixSample* Sound = nullptr; // the sample this channel plays
   std::uint32_t Generation = 0;
-  std::uint64_t Started = 0;   // start order of its latest playback; 0 = never started
-  bool Reserved = false;       // handed out, not started yet
+  std::uint64_t Started = 0; // start order of its latest playback; 0 = never started
+  bool Reserved = false;     // handed out, not started yet
 };
+
+enum class TOutputKind { SoundServer, Sdl };
 
 struct TDevice {
   // The calls come from the game's thread, the rest check from SDL's timer thread.
   std::mutex Lock;
+  // The voices, shared with the output's thread, which takes only this lock:
+  // closing the output under Lock waits for that thread safely.
+  std::mutex MixLock;
   bool Initialised = false;
-  bool Open = false;       // the output is open (not resting)
+  bool Open = false; // the output is open (not resting)
   bool CanRest = false;
+  TOutputKind Kind = TOutputKind::Sdl;
   std::uint32_t Frequency = 0;
   std::uint64_t SilentSince = 0; // SDL's milliseconds
   SDL_TimerID RestTimer = 0;
@@ -67,11 +69,15 @@ struct TDevice {
   std::optional<std::uint32_t> VersionOverride;
   std::vector<TSample> Samples;
   std::vector<TChannel> Channels;
+  std::vector<TMixVoice> Voices; // one for each channel, under MixLock
+  std::vector<float> MixRoom;    // under MixLock
   std::uint32_t NextSampleHandle = 1;
   std::uint64_t StartCounter = 0;
+  SDL_AudioDeviceID SdlOutput = 0;
+  TPulseOutput ServerOutput;
 };
 
-constinit TDevice Device;
+TDevice Device;
 
 bool Fail(std::int32_t Code) {
   Device.LastError = Code;
@@ -95,7 +101,7 @@ TSample* FindSample(std::uint32_t Handle) {
   return nullptr;
 }
 
-// The mixer channel of a playback handle, or -1 when the handle is not current.
+// The channel of a playback handle, or -1 when the handle is not current.
 int ChannelOf(std::uint32_t Handle) {
   const std::uint32_t Index = (Handle & ChannelMask);
   if (Index == 0 || Index > Device.Channels.size())
@@ -106,37 +112,69 @@ int ChannelOf(std::uint32_t Handle) {
   return static_cast<int>(Index - 1);
 }
 
-bool IsBusy(int Channel) { return Device.Channels[Channel].Reserved || Mix_Playing(Channel) != 0; }
+bool IsBusy(std::size_t Channel) {
+  if (Device.Channels[Channel].Reserved)
+    return true;
+  const std::lock_guard Hold(Device.MixLock);
+  return Device.Voices[Channel].Playing;
+}
 
-// The mixer also reads other formats; the game's sounds are WAV files, and
+// SDL also reads other formats; the game's sounds are WAV files, and
 // anything else is refused as such rather than played by chance.
 bool HasWavHeader(const std::vector<unsigned char>& Data) {
   return Data.size() >= 12 && std::memcmp(Data.data(), "RIFF", 4) == 0 && std::memcmp(Data.data() + 8, "WAVE", 4) == 0;
 }
 
-Uint8 ToByteLevel(float Gain) { return static_cast<Uint8>(std::lround(std::clamp(Gain, 0.0f, 1.0f) * 255.0f)); }
+// On the output's thread.
+void FillOutput(std::int16_t* Out, std::size_t Frames) {
+  const std::lock_guard Hold(Device.MixLock);
+  MixVoices(Device.Voices, Out, Frames, Device.MixRoom);
+}
 
-Uint32 RestWhenSilent(Uint32 Interval, void*);
+void SDLCALL FillSdlOutput(void*, Uint8* Stream, int Bytes) {
+  FillOutput(reinterpret_cast<std::int16_t*>(Stream), static_cast<std::size_t>(Bytes) / (2 * sizeof(std::int16_t)));
+}
+
+// Whether the game talks to the sound server itself: unless the player (or a
+// test) chose one of SDL's drivers other than its PulseAudio one.
+bool ToTheSoundServer() {
+  const char* Chosen = std::getenv("SDL_AUDIODRIVER");
+  return Chosen == nullptr || *Chosen == 0 || std::strcmp(Chosen, "pulseaudio") == 0 ||
+         std::strcmp(Chosen, "pulse") == 0;
+}
 
 // The disk driver writes its file anew at every opening, and nothing sleeps
 // behind it: it rests only when a test asks.
 bool OutputMayRest() {
-  if (Device.RestOverride)
+  if (Device.RestOverride || Device.Kind == TOutputKind::SoundServer)
     return true;
   const char* Driver = SDL_GetCurrentAudioDriver();
   return Driver == nullptr || std::strcmp(Driver, "disk") != 0;
 }
 
+bool OpenSdlOutput() {
+  SDL_AudioSpec Wanted{};
+  Wanted.freq = static_cast<int>(Device.Frequency);
+  Wanted.format = AUDIO_S16SYS;
+  Wanted.channels = 2;
+  Wanted.samples = SdlBlockFrames;
+  Wanted.callback = FillSdlOutput;
+  // SDL converts to whatever the device plays; the mixer always gives this.
+  Device.SdlOutput = SDL_OpenAudioDevice(nullptr, 0, &Wanted, nullptr, 0);
+  if (Device.SdlOutput == 0)
+    return false;
+  SDL_PauseAudioDevice(Device.SdlOutput, 0);
+  return true;
+}
+
+Uint32 RestWhenSilent(Uint32 Interval, void*);
+
 bool OpenOutput() {
-  if (Mix_OpenAudioDevice(static_cast<int>(Device.Frequency), AUDIO_S16SYS, OutputChannels, MixBlockFrames, nullptr,
-                          0) != 0)
+  const bool Opened = Device.Kind == TOutputKind::SoundServer
+                          ? Device.ServerOutput.Open(Device.Frequency, FillOutput, StreamOwner)
+                          : OpenSdlOutput();
+  if (!Opened)
     return false;
-  // Channels come with the samples, a fixed number for each.
-  const int Channels = static_cast<int>(Device.Channels.size());
-  if (Mix_AllocateChannels(Channels) != Channels) {
-    Mix_CloseAudio();
-    return false;
-  }
   Device.Open = true;
   Device.SilentSince = SDL_GetTicks64();
   if (Device.CanRest && Device.RestTimer == 0)
@@ -144,19 +182,24 @@ bool OpenOutput() {
   return true;
 }
 
-// Only while nothing plays and no playback is handed out: closing forgets the
-// mixer's channels, which the next opening makes again.
+// Only while nothing plays and no playback is handed out; a playback cut off
+// here (as the device is freed) does not go on at the next opening.
 void CloseOutput() {
-  Mix_HaltChannel(-1);
-  Mix_AllocateChannels(0);
-  Mix_CloseAudio();
+  if (Device.Kind == TOutputKind::SoundServer)
+    Device.ServerOutput.Close();
+  else if (Device.SdlOutput != 0)
+    SDL_CloseAudioDevice(std::exchange(Device.SdlOutput, 0));
+  const std::lock_guard Hold(Device.MixLock);
+  for (TMixVoice& Voice : Device.Voices)
+    Voice.Playing = false;
   Device.Open = false;
 }
 
 bool Sounding() {
-  if (Mix_Playing(-1) > 0)
+  if (std::any_of(Device.Channels.begin(), Device.Channels.end(), [](const TChannel& C) { return C.Reserved; }))
     return true;
-  return std::any_of(Device.Channels.begin(), Device.Channels.end(), [](const TChannel& C) { return C.Reserved; });
+  const std::lock_guard Hold(Device.MixLock);
+  return std::any_of(Device.Voices.begin(), Device.Voices.end(), [](const TMixVoice& V) { return V.Playing; });
 }
 
 // On SDL's timer thread.
@@ -209,15 +252,25 @@ bool AudioInit(std::int32_t DeviceNumber, std::uint32_t Frequency) {
     return Fail(aeBadDevice);
   // Otherwise SDL takes over Ctrl-C and termination, and the game would ignore them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  setenv("PULSE_LATENCY_MSEC", PulseLatencyMs, 0);
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER) != 0)
+  if (SDL_InitSubSystem(SDL_INIT_TIMER) != 0)
     return Fail(aeNoDriver);
   Device.Frequency = Frequency;
-  Device.CanRest = OutputMayRest();
-  if (!OpenOutput()) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
-    return Fail(aeNoDevice);
+  // The sound server first, where there is one; otherwise SDL's drivers.
+  Device.Kind = TOutputKind::SoundServer;
+  if (!ToTheSoundServer() || !OpenOutput()) {
+    Device.Kind = TOutputKind::Sdl;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      SDL_QuitSubSystem(SDL_INIT_TIMER);
+      return Fail(aeNoDriver);
+    }
+    if (!OpenOutput()) {
+      SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
+      return Fail(aeNoDevice);
+    }
   }
+  Device.CanRest = OutputMayRest();
+  if (Device.CanRest && Device.RestTimer == 0)
+    Device.RestTimer = SDL_AddTimer(RestCheckMs, RestWhenSilent, nullptr);
   Device.Initialised = true;
   return Succeed();
 }
@@ -242,33 +295,25 @@ std::uint32_t AudioSampleLoad(const std::string& Path, std::uint32_t MaxPlayback
   case TFileRead::TooLarge: return FailHandle(aeFileTooLarge);
   case TFileRead::Ok: break;
   }
-  if (!HasWavHeader(Data) || Data.size() > static_cast<std::size_t>(INT_MAX))
+  if (!HasWavHeader(Data))
     return FailHandle(aeNotWav);
   const std::size_t First = Device.Channels.size();
   if (First + MaxPlaybacks > MaxChannels)
     return FailHandle(aeNoChannel);
-  // The mixer converts a sample to the output's format as it loads it.
-  if (!Awake())
-    return FailHandle(aeNoDevice);
-  SDL_RWops* Stream = SDL_RWFromConstMem(Data.data(), static_cast<int>(Data.size()));
-  if (Stream == nullptr)
-    return FailHandle(aeMixerFailed);
-  Mix_Chunk* Chunk = Mix_LoadWAV_RW(Stream, 1);
-  if (Chunk == nullptr)
+  // Converted to the output's format once, as it loads.
+  auto Sound = std::make_unique<TMixSample>();
+  if (!DecodeWav(Data, Device.Frequency, *Sound))
     return FailHandle(aeNotWav);
-  const int Wanted = static_cast<int>(First + MaxPlaybacks);
-  if (Mix_AllocateChannels(Wanted) != Wanted) {
-    Mix_AllocateChannels(static_cast<int>(First));
-    Mix_FreeChunk(Chunk);
-    return FailHandle(aeNoChannel);
-  }
   TChannel Channel;
-  Channel.Chunk = Chunk;
-  Device.Channels.insert(Device.Channels.end(), MaxPlaybacks, Channel);
-
+  Channel.Sound = Sound.get();
+  {
+    const std::lock_guard Mixing(Device.MixLock);
+    Device.Channels.insert(Device.Channels.end(), MaxPlaybacks, Channel);
+    Device.Voices.resize(Device.Channels.size());
+  }
   const std::uint32_t Handle = Device.NextSampleHandle;
   Device.NextSampleHandle = Handle == UINT32_MAX ? 1 : Handle + 1;
-  Device.Samples.push_back({Handle, Chunk});
+  Device.Samples.push_back({Handle, std::move(Sound)});
   Succeed();
   return Handle;
 }
@@ -284,13 +329,13 @@ std::uint32_t AudioSampleGetChannel(std::uint32_t SampleHandle) {
     return FailHandle(aeNoDevice);
 
   // The sample's channels: idle first, otherwise the one started longest ago.
-  // Our own start order decides, since the mixer's clock cannot tell apart
-  // playbacks started in the same millisecond.
+  // Our own start order decides, since a clock cannot tell apart playbacks
+  // started in the same millisecond.
   int Chosen = -1;
   for (int C = 0; C < static_cast<int>(Device.Channels.size()); ++C) {
-    if (Device.Channels[C].Chunk != Sample->Chunk)
+    if (Device.Channels[C].Sound != Sample->Sound.get())
       continue;
-    if (!IsBusy(C)) {
+    if (!IsBusy(static_cast<std::size_t>(C))) {
       Chosen = C;
       break;
     }
@@ -300,11 +345,11 @@ std::uint32_t AudioSampleGetChannel(std::uint32_t SampleHandle) {
   if (Chosen < 0)
     return FailHandle(aeNoChannel);
 
-  // Stop what plays there first: the mixer forgets a channel's pan when its
-  // playback stops, so the new playback's pan must come after this.
-  Mix_HaltChannel(Chosen);
-  Mix_UnregisterAllEffects(Chosen);
-  Mix_Volume(Chosen, MIX_MAX_VOLUME);
+  // What plays there stops; the new playback is centred, at full volume.
+  {
+    const std::lock_guard Mixing(Device.MixLock);
+    Device.Voices[Chosen] = TMixVoice{};
+  }
   TChannel& Channel = Device.Channels[Chosen];
   Channel.Generation = (Channel.Generation + 1) & GenerationMask;
   Channel.Reserved = true;
@@ -322,16 +367,15 @@ bool AudioChannelSetAttribute(std::uint32_t Handle, TAudioAttribute Attribute, f
     return Fail(aeBadHandle);
   if (std::isnan(Value))
     return Fail(aeBadValue);
-  // A playback handed out is never rested away; one long finished has nothing to set.
-  if (!Device.Open)
-    return Succeed();
+  const std::lock_guard Mixing(Device.MixLock);
+  TMixVoice& Voice = Device.Voices[Channel];
   if (Attribute == TAudioAttribute::Volume) {
-    Mix_Volume(Channel, static_cast<int>(std::lround(std::clamp(Value, 0.0f, 1.0f) * MIX_MAX_VOLUME)));
+    Voice.Volume = std::clamp(Value, 0.0f, 1.0f);
     return Succeed();
   }
   const TAudioGains Gains = AudioPanGains(Value);
-  if (Mix_SetPanning(Channel, ToByteLevel(Gains.Left), ToByteLevel(Gains.Right)) == 0)
-    return Fail(aeMixerFailed);
+  Voice.Left = Gains.Left;
+  Voice.Right = Gains.Right;
   return Succeed();
 }
 
@@ -345,11 +389,16 @@ bool AudioChannelPlay(std::uint32_t Handle) {
   if (!Awake())
     return Fail(aeNoDevice);
   TChannel& Channel = Device.Channels[Index];
-  // Starting a playback that runs already changes nothing, like pressing play twice.
-  if (!Channel.Reserved && Mix_Playing(Index) != 0)
-    return Succeed();
-  if (Mix_PlayChannel(Index, Channel.Chunk, 0) < 0)
-    return Fail(aeMixerFailed);
+  {
+    const std::lock_guard Mixing(Device.MixLock);
+    TMixVoice& Voice = Device.Voices[Index];
+    // Starting a playback that runs already changes nothing, like pressing play twice.
+    if (!Channel.Reserved && Voice.Playing)
+      return Succeed();
+    Voice.Sample = Channel.Sound;
+    Voice.Position = 0;
+    Voice.Playing = true;
+  }
   Channel.Reserved = false;
   Channel.Started = ++Device.StartCounter;
   return Succeed();
@@ -357,24 +406,28 @@ bool AudioChannelPlay(std::uint32_t Handle) {
 
 bool AudioFree() {
   SDL_TimerID RestTimer = 0;
+  bool SdlAudio = false;
   {
     const std::lock_guard Hold(Device.Lock);
     if (!Device.Initialised)
       return Fail(aeNotInitialised);
     if (Device.Open)
       CloseOutput();
-    for (const TSample& Sample : Device.Samples)
-      Mix_FreeChunk(Sample.Chunk);
-    Device.Samples.clear();
+    {
+      const std::lock_guard Mixing(Device.MixLock);
+      Device.Voices.clear();
+    }
     Device.Channels.clear();
+    Device.Samples.clear();
     RestTimer = std::exchange(Device.RestTimer, 0);
+    SdlAudio = Device.Kind == TOutputKind::Sdl;
     Device.Initialised = false;
     Succeed();
   }
   // Outside the lock: the timer thread may be waiting for it, and ending the
   // timers waits for that thread.
   SDL_RemoveTimer(RestTimer);
-  SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
+  SDL_QuitSubSystem(SdlAudio ? SDL_INIT_AUDIO | SDL_INIT_TIMER : SDL_INIT_TIMER);
   return true;
 }
 

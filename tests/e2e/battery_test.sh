@@ -50,7 +50,7 @@ follow_threads() { # [start]
   local task tid count
   [ "${1:-}" = start ] && first_seen=() last_seen=() thread_name=() looks=0 sounding_looks=0
   looks=$((looks + 1))
-  grep -qs '^SDLAudio' /proc/"$game_pid"/task/*/comm && sounding_looks=$((sounding_looks + 1))
+  grep -qsE '^(SDLAudio|clankora-sound)' /proc/"$game_pid"/task/*/comm && sounding_looks=$((sounding_looks + 1))
   for task in /proc/"$game_pid"/task/*; do
     tid=${task##*/}
     count=$(awk '/^voluntary_ctxt_switches/ {print $2}' "$task/status" 2>/dev/null) || continue
@@ -81,7 +81,7 @@ row() {
   game_thread_wakeups | awk -v s="$4" '{n[$1] += $2 / s} END {for (t in n) if (n[t] >= 1) printf " %s %d", t, n[t]; print ""}'
   # The sound server works for the game only while the game's output is open.
   printf '%-10s sound output open %d %% of the time, %d times\n' "" "$((sounding_looks * 100 / looks))" \
-    "$(game_thread_wakeups | grep -c '^SDLAudio')"
+    "$(game_thread_wakeups | grep -cE '^(SDLAudio|clankora-sound)')"
 }
 
 step "playing 10 s with keys"
