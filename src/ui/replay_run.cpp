@@ -44,7 +44,6 @@ TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : 
                             Main.Game->TrashGeneratorAlgorythmIndex, Main.SoundOn());
   Main.WatchInput(this);
   QObject::connect(&WriteTimer, &QTimer::timeout, [this] { Recorder.WritePending(); });
-  WriteTimer.start(RecordingWriteMs);
   // The game may be inside a tick when the recording stops: the message waits for the window's next events.
   Recorder.Stopped = [this](const std::string& Reason) {
     QTimer::singleShot(0, &Main, [Reason] { ShowMessage({AppTitle, Reason, TMessageIcon::Error, false}); });
@@ -54,6 +53,11 @@ TRecordingWatch::TRecordingWatch(TFrmMain& aMain, TReplayRecorder& aRecorder) : 
 TRecordingWatch::~TRecordingWatch() {
   Recorder.Stopped = nullptr;
   Main.EndWatch(this);
+}
+
+void TRecordingWatch::WriteTo(const std::string& Path) {
+  Recorder.WriteTo(Path);
+  WriteTimer.start(RecordingWriteMs);
 }
 
 bool TRecordingWatch::KeyDown(std::uint32_t Key) {

@@ -14,9 +14,9 @@ class TReplayRecorder;
 
 // Tells a recording every key the main window handles and every setting the
 // dialog changes. Made once the windows have set the game up: that is the
-// start the recording notes. Has what the recording holds written every
-// couple of seconds, and tells the player once, in a message, should it stop
-// before the game ends.
+// start the recording notes. Written to a file, has what the recording holds
+// written every couple of seconds, and tells the player once, in a message,
+// should it stop before the game ends.
 class TRecordingWatch : public TInputWatch {
 public:
   TRecordingWatch(TFrmMain& Main, TReplayRecorder& Recorder);
@@ -25,6 +25,9 @@ public:
   TRecordingWatch& operator=(const TRecordingWatch&) = delete;
   bool KeyDown(std::uint32_t Key) override;
   void SettingChanged(TEventKind Kind, std::int32_t Value) override;
+  // Writes the recording to Path as the game goes, a block every couple of
+  // seconds; a recording kept only in memory wakes nothing.
+  void WriteTo(const std::string& Path);
 
 private:
   TFrmMain& Main;

@@ -140,7 +140,7 @@ void TReplaySession::Begin(TFrmMain& Main) {
   if (Recorder) {
     RecordWatch = std::make_unique<TRecordingWatch>(Main, *Recorder);
     if (!Options.RecordPath.empty())
-      Recorder->WriteTo(Options.RecordPath);
+      RecordWatch->WriteTo(Options.RecordPath);
     else
       Recorder->Stopped = nullptr; // only the records need it, and they say so themselves
     const TAppEnvironment Env = CurrentAppEnvironment();

@@ -56,7 +56,7 @@ protected:
     const std::string Path = Dir.Path() + "/scripted.rec";
     {
       TRecordingWatch Watch(*Main, Recorder);
-      Recorder.WriteTo(Path);
+      Watch.WriteTo(Path);
       TCueRecorder Cues;
       Main->show();
       Post(vkSpace);
@@ -277,7 +277,7 @@ TEST_F(ReplayWindowTest, ARecordingThatCannotBeWrittenIsToldOnceWithTheReasonAnd
   TTrace T;
   {
     TRecordingWatch Watch(*Main, Recorder);
-    Recorder.WriteTo(Path);
+    Watch.WriteTo(Path);
     Main->show();
     Post(vkSpace);
     Run({{20, Key(vkLeft)}, {60, Key(vkEscape)}}, [&Clock] { Clock.Advance(40); }, T);
