@@ -10,14 +10,14 @@
 #endif
 
 namespace {
-// What the stream holds ahead of the speaker; the server keeps a few
-// milliseconds more of its own. Measured on a PulseAudio server while sound
-// plays: at 30 ms its own buffer shrinks to nothing and it wakes about 340
-// times a second; at 35 ms 280 to 310, and the game's sound thread about 90
-// (through SDL, which has the server fit its latency to one 23 ms block and
-// mixes a block ahead, about 500 and 280 for a similar delay from a cue to
-// the speaker); at 40 ms about 230, but the server then adds 17 ms of its own.
-constexpr std::uint64_t StreamMs = 35;
+// What the stream holds ahead of the speaker; the server keeps about 15 ms
+// more of its own, so a cue is heard about 55 ms after it is mixed (through
+// SDL, which has the server fit its latency to one 23 ms block and mixes a
+// block ahead: 38 to 61 ms). Measured on a PulseAudio server while sound
+// plays: at 40 ms the server wakes about 250 times a second and the game's
+// sound thread about 80 (through SDL about 450 and 280); at 35 ms about 300,
+// and at 30 ms the server's own buffer shrinks to nothing and it wakes about 340.
+constexpr std::uint64_t StreamMs = 40;
 // A server that has not answered by then is taken as absent.
 constexpr auto ConnectTimeout = std::chrono::seconds(2);
 constexpr int ConnectStepMs = 50;

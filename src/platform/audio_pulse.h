@@ -14,8 +14,8 @@ struct pa_stream;
 // more. SDL's way there asks for a buffer of one mixing block with the
 // server adjusting its own latency to it, and both the server and SDL's
 // thread then wake several hundred times a second while sound plays. Here
-// the stream holds 35 ms and leaves the server its own pace: about as long
-// from a cue to the speaker, with fewer wakeups on either side (see StreamMs).
+// the stream holds 40 ms and leaves the server its own pace: a little longer
+// from a cue to the speaker, with far fewer wakeups on either side (see StreamMs).
 class TPulseOutput {
 public:
   // Fills Frames stereo frames; called on the output's thread.
