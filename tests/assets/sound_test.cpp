@@ -82,8 +82,8 @@ protected:
 // The level heard at a speaker whose gain is Gain.
 std::int32_t At(std::int32_t Level, double Gain) { return static_cast<std::int32_t>(std::lround(Level * Gain)); }
 
-// The mixer keeps a speaker's gain in 255 steps and may round a sample by one.
-std::int32_t Tolerance(std::int32_t Level) { return Level / 255 + 2; }
+// The mixer rounds a sample, with its gains applied, to the nearest level.
+std::int32_t Tolerance(std::int32_t) { return 1; }
 
 ::testing::AssertionResult LevelIs(const TStereo& Heard, const TStereo& Expected) {
   const std::int32_t Allowed = Tolerance(std::max(Expected.Left, Expected.Right));
