@@ -132,7 +132,7 @@ void FillOutput(std::int16_t* Out, std::size_t Frames) {
 }
 
 void SDLCALL FillSdlOutput(void*, Uint8* Stream, int Bytes) {
-  FillOutput(reinterpret_cast<std::int16_t*>(Stream), static_cast<std::size_t>(Bytes) / (2 * sizeof(std::int16_t)));
+  FillOutput(reinterpret_cast<std::int16_t*>(Stream), static_cast<std::size_t>(Bytes) / MixFrameBytes);
 }
 
 // Whether the game talks to the sound server itself: unless the player (or a
@@ -144,9 +144,9 @@ bool ToTheSoundServer() {
 }
 
 // The disk driver writes its file anew at every opening, and nothing sleeps
-// behind it: it rests only when a test asks.
-bool OutputMayRest() {
-  if (Device.RestOverride || Device.Kind == TOutputKind::SoundServer)
+// behind it: it rests only when a test asks. Called once SDL's audio has started.
+bool SdlOutputMayRest() {
+  if (Device.RestOverride)
     return true;
   const char* Driver = SDL_GetCurrentAudioDriver();
   return Driver == nullptr || std::strcmp(Driver, "disk") != 0;
@@ -257,20 +257,19 @@ bool AudioInit(std::int32_t DeviceNumber, std::uint32_t Frequency) {
   Device.Frequency = Frequency;
   // The sound server first, where there is one; otherwise SDL's drivers.
   Device.Kind = TOutputKind::SoundServer;
+  Device.CanRest = true;
   if (!ToTheSoundServer() || !OpenOutput()) {
     Device.Kind = TOutputKind::Sdl;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       SDL_QuitSubSystem(SDL_INIT_TIMER);
       return Fail(aeNoDriver);
     }
+    Device.CanRest = SdlOutputMayRest();
     if (!OpenOutput()) {
       SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
       return Fail(aeNoDevice);
     }
   }
-  Device.CanRest = OutputMayRest();
-  if (Device.CanRest && Device.RestTimer == 0)
-    Device.RestTimer = SDL_AddTimer(RestCheckMs, RestWhenSilent, nullptr);
   Device.Initialised = true;
   return Succeed();
 }

@@ -36,14 +36,14 @@ bool DecodeWav(const std::vector<unsigned char>& Data, std::uint32_t Frequency, 
   SDL_RWops* Stream = SDL_RWFromConstMem(Data.data(), static_cast<int>(Data.size()));
   if (Stream == nullptr)
     return false;
-  SDL_AudioSpec Spec{};
+  SDL_AudioSpec Recorded{};
   Uint8* Wave = nullptr;
   Uint32 Bytes = 0;
-  if (SDL_LoadWAV_RW(Stream, 1, &Spec, &Wave, &Bytes) == nullptr)
+  if (SDL_LoadWAV_RW(Stream, 1, &Recorded, &Wave, &Bytes) == nullptr)
     return false;
   const std::unique_ptr<Uint8, void (*)(Uint8*)> Held(Wave, SDL_FreeWAV);
   SDL_AudioCVT Convert{};
-  if (SDL_BuildAudioCVT(&Convert, Spec.format, Spec.channels, Spec.freq, AUDIO_S16SYS, 2,
+  if (SDL_BuildAudioCVT(&Convert, Recorded.format, Recorded.channels, Recorded.freq, AUDIO_S16SYS, 2,
                         static_cast<int>(Frequency)) < 0 ||
       Bytes == 0 || Bytes > static_cast<Uint32>(INT_MAX / std::max(Convert.len_mult, 1)))
     return false;
@@ -54,7 +54,7 @@ bool DecodeWav(const std::vector<unsigned char>& Data, std::uint32_t Frequency, 
   if (Convert.needed != 0 && SDL_ConvertAudio(&Convert) != 0)
     return false;
   const std::size_t Converted = Convert.needed != 0 ? static_cast<std::size_t>(Convert.len_cvt) : Bytes;
-  Sample.Frames.resize(Converted / 4 * 2);
+  Sample.Frames.resize(Converted / MixFrameBytes * 2);
   if (Sample.Frames.empty())
     return false;
   std::memcpy(Sample.Frames.data(), Room.data(), Sample.Frames.size() * sizeof(std::int16_t));

@@ -9,6 +9,9 @@
 // a level for each speaker, added together block by block for whichever
 // output asks (SDL's audio thread, or the sound server's stream).
 
+// Bytes of one stereo frame of 16-bit samples, as every output takes them.
+inline constexpr std::size_t MixFrameBytes = 2 * sizeof(std::int16_t);
+
 // A sample as the output plays it: stereo frames, left then right.
 struct TMixSample {
   std::vector<std::int16_t> Frames;

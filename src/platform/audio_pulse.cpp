@@ -1,4 +1,5 @@
 #include "platform/audio_pulse.h"
+#include "platform/audio_mix.h"
 
 #include <pulse/pulseaudio.h>
 
@@ -64,16 +65,16 @@ bool TPulseOutput::Connect(std::uint32_t Frequency, const char* Name) {
           [C] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(C)); }))
     return false;
 
-  const pa_sample_spec Spec{PA_SAMPLE_S16NE, Frequency, 2};
-  if (pa_sample_spec_valid(&Spec) == 0)
+  const pa_sample_spec Format{PA_SAMPLE_S16NE, Frequency, 2};
+  if (pa_sample_spec_valid(&Format) == 0)
     return false;
-  Stream = pa_stream_new(Context, "Sounds", &Spec, nullptr);
+  Stream = pa_stream_new(Context, "Sounds", &Format, nullptr);
   if (Stream == nullptr)
     return false;
   pa_stream_set_write_callback(Stream, OnWrite, this);
   pa_buffer_attr Buffer;
   Buffer.maxlength = static_cast<std::uint32_t>(-1);
-  Buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(StreamMs * PA_USEC_PER_MSEC, &Spec));
+  Buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(StreamMs * PA_USEC_PER_MSEC, &Format));
   Buffer.prebuf = static_cast<std::uint32_t>(-1);
   Buffer.minreq = static_cast<std::uint32_t>(-1);
   Buffer.fragsize = static_cast<std::uint32_t>(-1);
@@ -101,9 +102,9 @@ void TPulseOutput::OnWrite(pa_stream* Stream, std::size_t Bytes, void* Self) {
   std::size_t Given = Bytes;
   if (pa_stream_begin_write(Stream, &Room, &Given) < 0 || Room == nullptr)
     return;
-  const std::size_t Frames = std::min(Given, Bytes) / (2 * sizeof(std::int16_t));
+  const std::size_t Frames = std::min(Given, Bytes) / MixFrameBytes;
   Fill(static_cast<std::int16_t*>(Room), Frames);
-  pa_stream_write(Stream, Room, Frames * 2 * sizeof(std::int16_t), nullptr, 0, PA_SEEK_RELATIVE);
+  pa_stream_write(Stream, Room, Frames * MixFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
 }
 
 void TPulseOutput::Close() {
