@@ -22,9 +22,11 @@ constexpr int SdlBlockFrames = 1024;
 constexpr const char* StreamOwner = "Clankora!";
 // Silent for this long, the output is closed, so that the sound server and
 // the machine can sleep while the game is quiet (paused, a menu, a still
-// yard); the next playback opens it again. Checked this often while open.
+// yard); the next playback opens it again. Checked at most this far apart
+// while open, and when the silence will have lasted long enough: the output
+// closes 1 to 1.5 s after the last sound ends.
 constexpr std::uint32_t RestAfterMs = 1000;
-constexpr std::uint32_t RestCheckMs = 250;
+constexpr std::uint32_t RestCheckMs = 500;
 constexpr std::uint32_t MaxFrequency = 384000;
 constexpr std::uint32_t MaxPlaybacksPerSample = 64;
 
@@ -167,7 +169,7 @@ bool OpenSdlOutput() {
   return true;
 }
 
-Uint32 RestWhenSilent(Uint32 Interval, void*);
+Uint32 RestWhenSilent(Uint32, void*);
 
 bool OpenOutput() {
   const bool Opened = Device.Kind == TOutputKind::SoundServer
@@ -178,7 +180,8 @@ bool OpenOutput() {
   Device.Open = true;
   Device.SilentSince = SDL_GetTicks64();
   if (Device.CanRest && Device.RestTimer == 0)
-    Device.RestTimer = SDL_AddTimer(RestCheckMs, RestWhenSilent, nullptr);
+    Device.RestTimer =
+        SDL_AddTimer(std::min(RestCheckMs, Device.RestOverride.value_or(RestAfterMs)), RestWhenSilent, nullptr);
   return true;
 }
 
@@ -203,7 +206,7 @@ bool Sounding() {
 }
 
 // On SDL's timer thread.
-Uint32 RestWhenSilent(Uint32 Interval, void*) {
+Uint32 RestWhenSilent(Uint32, void*) {
   const std::lock_guard Hold(Device.Lock);
   if (!Device.Initialised || !Device.Open) {
     Device.RestTimer = 0;
@@ -212,8 +215,9 @@ Uint32 RestWhenSilent(Uint32 Interval, void*) {
   const std::uint64_t Now = SDL_GetTicks64();
   if (Sounding())
     Device.SilentSince = Now;
-  if (Now - Device.SilentSince < Device.RestOverride.value_or(RestAfterMs))
-    return Interval;
+  const std::uint64_t Silent = Now - Device.SilentSince, Needed = Device.RestOverride.value_or(RestAfterMs);
+  if (Silent < Needed)
+    return static_cast<Uint32>(std::min<std::uint64_t>(Needed - Silent, RestCheckMs));
   CloseOutput();
   Device.RestTimer = 0;
   return 0;

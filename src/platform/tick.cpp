@@ -2,14 +2,17 @@
 
 #include <chrono>
 
+#include <optional>
+
 namespace {
 TTickSource* Source = nullptr;
-}
+std::optional<std::uint32_t> Held;
+} // namespace
 
 std::uint32_t GetTickCount() {
   if (Source != nullptr)
     return Source->Now();
-  return SteadyTickCount();
+  return OutsideTickCount();
 }
 
 std::uint32_t SteadyTickCount() {
@@ -23,3 +26,9 @@ TTickSource* SetTickSource(TTickSource* NewSource) {
   Source = NewSource;
   return Old;
 }
+
+std::uint32_t OutsideTickCount() { return Held ? *Held : SteadyTickCount(); }
+
+void HoldOutsideClock(std::uint32_t Reading) { Held = Reading; }
+
+void ReleaseOutsideClock() { Held.reset(); }

@@ -15,6 +15,14 @@ std::uint32_t GetTickCount();
 // decision of the game, such as a held key's or pad's repeat.
 std::uint32_t SteadyTickCount();
 
+// The clock beneath the installed sources, which they read when they pass
+// readings on: the steady clock, except while the main loop runs a pass whose
+// moment went by as it slept; that pass reads its own moment, as if it had
+// run on time.
+std::uint32_t OutsideTickCount();
+void HoldOutsideClock(std::uint32_t Reading);
+void ReleaseOutsideClock();
+
 // Where the readings come from. Tests install a clock they advance by hand.
 class TTickSource {
 public:

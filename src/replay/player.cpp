@@ -29,7 +29,7 @@ std::uint32_t TReplayPlayer::Now() {
     break;
   case TEventKind::End:
     if (Live) {
-      const std::uint32_t Outside = PreviousTicks != nullptr ? PreviousTicks->Now() : SteadyTickCount();
+      const std::uint32_t Outside = PreviousTicks != nullptr ? PreviousTicks->Now() : OutsideTickCount();
       if (!LiveStarted) {
         LiveStarted = true;
         LiveOffset = Reading - Outside;

@@ -12,7 +12,7 @@ TReplayRecorder::~TReplayRecorder() {
 }
 
 std::uint32_t TReplayRecorder::Now() {
-  const std::uint32_t Reading = PreviousTicks != nullptr ? PreviousTicks->Now() : SteadyTickCount();
+  const std::uint32_t Reading = PreviousTicks != nullptr ? PreviousTicks->Now() : OutsideTickCount();
   Add({TEventKind::Reading, Reading});
   return Reading;
 }

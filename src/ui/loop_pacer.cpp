@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 #include <chrono>
 #include <thread>
 
@@ -74,25 +76,66 @@ void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
 }
 
 void TLoopPacer::WaitUntil(std::optional<std::uint32_t> Due) {
+  // A moment gone by has its pass now; once the late passes have caught up,
+  // the keys that waited are taken and a pass at the present shows it all.
+  const bool CaughtUp = !HoldIfGone(Due) && LetGo();
   // The reading comes first, resting or not, so that a replay takes the same readings as the game it replays.
   const std::uint32_t Now = GetTickCount();
   const auto Left = Due ? static_cast<std::int32_t>(*Due - Now) : 1;
-  if (!Rests || Left <= 0) {
+  if (!Rests || Left <= 0 || CaughtUp) {
     Dispatch();
     return;
   }
+  std::int32_t Rest = Left;
+  if (GatherMs > 0 && LastRestEnd)
+    Rest = std::max(Rest, static_cast<std::int32_t>(*LastRestEnd + GatherMs - SteadyTickCount()));
   if (Due)
-    NextMs.start(std::chrono::milliseconds(Left));
+    NextMs.start(std::chrono::milliseconds(Rest));
   DispatchWaiting();
   NextMs.stop();
+  ++Counted.Rests;
+  if (GatherMs > 0)
+    LastRestEnd = SteadyTickCount();
+  HoldIfGone(Due);
 }
 
 void TLoopPacer::WaitForEvent() {
+  // A game that ended in a late pass shows its end before the loop waits.
+  if (LetGo()) {
+    Dispatch();
+    return;
+  }
   Rests ? DispatchWaiting() : Dispatch();
 }
 
+bool TLoopPacer::HoldIfGone(std::optional<std::uint32_t> Due) {
+  if (GatherMs == 0 || !Rests || !Due || static_cast<std::int32_t>(*Due - SteadyTickCount()) > 0)
+    return false;
+  HoldOutsideClock(*Due);
+  Holding = true;
+  return true;
+}
+
+bool TLoopPacer::LetGo() {
+  if (!Holding)
+    return false;
+  ReleaseOutsideClock();
+  Holding = false;
+  return true;
+}
+
+void TLoopPacer::StartRun() {
+  HaveLast = false;
+  LastRestEnd.reset();
+  LetGo();
+}
+
+void TLoopPacer::EndRun() { LetGo(); }
+
 void TLoopPacer::CountPass(std::uint32_t Now, bool Playing, bool PictureChanged) {
   ++Counted.Passes;
+  if (Holding)
+    ++Counted.LatePasses;
   if (PictureChanged)
     ++Counted.Pictures;
   if (!Playing) {

@@ -27,6 +27,12 @@ int main(int argc, char** argv) {
     return RefuseToPlay(Clash);
   TReplaySession Replay(Asked); // before the first seed: a recording keeps it, a replay gives it
   Randomize();
+  // Pictures go to the X server through its socket. Through shared memory, Qt
+  // waits for the server before it paints again where it has just sent a
+  // picture: one more wake-up of the game and of its X thread for many of the
+  // pictures, where the game sends only the few cells that changed.
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+    qputenv("QT_XCB_NO_MITSHM", "1");
   QApplication App(argc, argv);
   // The title "Tinvell: 01h" names the settings section and the messages; the
   // desktop knows the program by its file name.

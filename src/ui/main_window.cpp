@@ -269,9 +269,12 @@ void TFrmMain::RunMainLoop() {
     if (PadInput)
       PadInput->PollInPlay();
     G.AITurn();
-    const bool Drew = CopyChangesToScreen();
+    // Passes run after their moment show what they did together, once the loop has caught up.
+    const bool Late = Pacer.Late();
+    const bool Drew = !Late && CopyChangesToScreen();
     TLoopPacer::Dispatch();
-    TakeInKeys();
+    if (!Late)
+      TakeInKeys();
     Pacer.CountPass(G.CurrentTime, !G.Stopped, Drew);
     // A pass that changed something may be followed by one that changes more
     // in the same millisecond; after one that changed nothing, the loop rests.
@@ -283,8 +286,10 @@ void TFrmMain::RunMainLoop() {
       Pacer.WaitUntil(G.NextPassTime());
     else
       Pacer.WaitForNextMs(G.CurrentTime);
-    TakeInKeys();
+    if (!Pacer.Late())
+      TakeInKeys();
   }
+  Pacer.EndRun();
   LoopRunning = false;
 }
 

@@ -43,7 +43,9 @@ enum class TEventKind : std::uint8_t;
 //   itself (Pause posts the Space that resumes). KeyArrived puts each in the
 //   queue WaitingKeys; a running loop is woken, not re-entered.
 // - The loop takes the queue in at fixed points of its pass (TakeInKeys, after
-//   each dispatch and each wait), the replay's recorded keys first; out of the
+//   each dispatch and each wait), the replay's recorded keys first, but not in
+//   a pass run after its moment (TLoopPacer::Late): keys that came while the
+//   loop rested follow the passes of the moments before them. Out of the
 //   loop a key is taken at once. A key that pauses ends the loop: the keys
 //   behind it are taken by the handling that started the loop, as it goes on,
 //   so loops never pile up one inside another.
@@ -82,6 +84,8 @@ public:
   const TLoopPacer::TStats& LoopStats() const { return Pacer.Stats(); }
   // A replay keeps its recording's pace: the loop does not rest while it runs.
   void SetLoopRests(bool Rests) { Pacer.Rests = Rests; }
+  // For a game on the steady clock: see TLoopPacer::GatherMs.
+  void GatherPasses(std::uint32_t Ms) { Pacer.GatherMs = Ms; }
   // The sound switch (on without a sound module); it changes only where the sound module lets it.
   bool SoundOn() const;
   void SetSoundOn(bool On);

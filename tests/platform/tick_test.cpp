@@ -17,3 +17,18 @@ TEST(TickCounter, FollowsTheInstalledClockAndWrapsAround) {
   const std::uint32_t Second = GetTickCount();
   EXPECT_LT(Second - First, 1000u);
 }
+
+TEST(TickCounter, AHeldOutsideClockReadsItsMomentUntilLetGoAndKeyRepeatsKeepTheSteadyClock) {
+  const std::uint32_t Steady = SteadyTickCount();
+  HoldOutsideClock(Steady - 5000);
+  EXPECT_EQ(GetTickCount(), Steady - 5000);
+  EXPECT_EQ(OutsideTickCount(), Steady - 5000);
+  EXPECT_LT(SteadyTickCount() - Steady, 1000u);
+  {
+    // An installed source replaces it, as it replaces the steady clock.
+    TManualClock Clock(77);
+    EXPECT_EQ(GetTickCount(), 77u);
+  }
+  ReleaseOutsideClock();
+  EXPECT_LT(GetTickCount() - Steady, 1000u);
+}

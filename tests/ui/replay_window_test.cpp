@@ -31,6 +31,7 @@ struct TTrace {
   std::vector<std::size_t> Frames;
   std::vector<TCueCall> Cues;
   std::string Outcome;
+  std::string Ended; // the yard once the game has ended, with the keys after its last tick
 };
 
 // Something the player does once the game has run so many ticks in all.
@@ -132,16 +133,21 @@ protected:
     EXPECT_TRUE(Closed) << "the game did not end";
     EXPECT_EQ(Next, Script.size()) << "the script did not run to its end";
     T.Outcome = OutcomeLine(*Main->Game);
+    T.Ended = YardText();
   }
 
-  void Note(TTrace& T) const {
+  std::string YardText() const {
     const TGame& G = *Main->Game;
     std::string Yard = "tick " + std::to_string(G.TickCount) + ", level " + std::to_string(G.HardnessLevel) +
                        ", lives " + std::to_string(G.Lives) + ", bombs " + std::to_string(G.Robot->BombCount) +
                        ", generator " + std::to_string(G.TrashGeneratorAlgorythmIndex) + "\n";
     for (const std::string& Row : ReadYard(G, 1, 1, G.GameGrid->ColsCount, G.GameGrid->RowsCount))
       Yard += Row + "\n";
-    T.Yards.push_back(Yard);
+    return Yard;
+  }
+
+  void Note(TTrace& T) const {
+    T.Yards.push_back(YardText());
     const QImage& Shown = Main->ImageScr->Image();
     T.Frames.push_back(std::hash<std::string_view>{}(
         {reinterpret_cast<const char*>(Shown.constBits()), static_cast<std::size_t>(Shown.sizeInBytes())}));
@@ -191,6 +197,45 @@ protected:
     }
     Script.push_back({Tick + 20, Key(vkEscape)});
     return Script;
+  }
+
+  // Plays on the steady clock, its loop resting at least GatherMs at a time:
+  // a key every 45 ms of real time, most of them in the middle of a rest,
+  // then Escape. Gives the game as it ended and what the loop did.
+  TTrace RecordGathered(std::uint32_t GatherMs, std::vector<std::uint8_t>& File, TLoopPacer::TStats& Stats,
+                        int& Keys) {
+    TFixedSeeds Seeds(0x5EED4321u);
+    TReplayRecorder Recorder;
+    Randomize();
+    AssembleProgram(Program, TAppFiles{Dir.Path(), IniPath()}, {.Sound = false});
+    Main->GatherPasses(GatherMs);
+    TTrace T;
+    {
+      TRecordingWatch Watch(*Main, Recorder);
+      TCueRecorder Cues;
+      bool Closed = false;
+      QObject Context;
+      QObject::connect(Main.get(), &TFrmMain::Closed, &Context, [&Closed] { Closed = true; });
+      const std::uint32_t Play[] = {vkLeft, vkUp, vkRight, vkRight, vkDown, vkLeft, vkSpace, vkUp};
+      Keys = 0;
+      for (int Ms = 100; Ms < 3000; Ms += 45, ++Keys)
+        QTimer::singleShot(Ms, &Context, [this, Code = Play[Keys % 8]] { Post(Code); });
+      QTimer::singleShot(3000, &Context, [this] { Post(vkEscape); });
+      Main->show();
+      Post(vkSpace);
+      QElapsedTimer Limit;
+      Limit.start();
+      while (!Closed && Limit.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      EXPECT_TRUE(Closed) << "the game did not end";
+      T.Ended = YardText();
+      T.Cues = Cues.Calls;
+      T.Outcome = OutcomeLine(*Main->Game);
+      Stats = Main->LoopStats();
+    }
+    File = Recorder.Bytes();
+    End();
+    return T;
   }
 
   TManualClock* RecordClock = nullptr; // the clock of the game being recorded
@@ -375,4 +420,31 @@ TEST_F(ReplayWindowTest, KeysThatComeTogetherReplayToTheSameGame) {
     const TTrace Original = Record(BurstScript(Seed), File, nullptr, 0x5EED0000u + Seed * 100);
     ExpectSameGame(Replay(File), Original);
   }
+}
+
+TEST_F(ReplayWindowTest, ALoopThatGathersItsPassesIntoLongerRestsDecidesAsIfEachRanOnTime) {
+  constexpr std::uint32_t GatherMs = 60;
+  std::vector<std::uint8_t> File;
+  TLoopPacer::TStats Stats;
+  int Keys = 0;
+  const TTrace Original = RecordGathered(GatherMs, File, Stats, Keys);
+  // The loop slept through moments and ran their passes late, and woke no
+  // more often than once a rest, or for a key.
+  EXPECT_GT(Stats.LatePasses, 20u);
+  EXPECT_LE(Stats.Rests, 3000 / GatherMs + static_cast<std::uint64_t>(Keys) + 5);
+  // Each of those passes read its own moment, and the keys came in after the
+  // passes of the moments before them: the recording, which keeps every
+  // reading and every key where it came, plays back to the same game.
+  std::vector<std::pair<std::uint32_t, std::optional<std::uint32_t>>> Passes; // read, next due
+  const TTrace Replayed = Replay(File, [&] { Passes.emplace_back(Main->Game->CurrentTime, Main->Game->NextPassTime()); });
+  // No moment the game named went by without its pass.
+  for (std::size_t I = 0; I + 1 < Passes.size(); ++I) {
+    const auto& [Read, Due] = Passes[I];
+    if (Due) {
+      ASSERT_LE(Passes[I + 1].first - Read, *Due - Read) << "after pass " << I;
+    }
+  }
+  EXPECT_EQ(Replayed.Ended, Original.Ended);
+  EXPECT_EQ(Replayed.Cues, Original.Cues);
+  EXPECT_EQ(Replayed.Outcome, Original.Outcome);
 }
