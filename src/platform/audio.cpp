@@ -128,9 +128,11 @@ bool HasWavHeader(const std::vector<unsigned char>& Data) {
 }
 
 // On the output's thread.
-void FillOutput(std::int16_t* Out, std::size_t Frames) {
+bool FillOutput(std::int16_t* Out, std::size_t Frames) {
   const std::lock_guard Hold(Device.MixLock);
+  const bool Sounding = std::any_of(Device.Voices.begin(), Device.Voices.end(), [](const TMixVoice& V) { return V.Playing; });
   MixVoices(Device.Voices, Out, Frames, Device.MixRoom);
+  return Sounding;
 }
 
 void SDLCALL FillSdlOutput(void*, Uint8* Stream, int Bytes) {
@@ -402,6 +404,8 @@ bool AudioChannelPlay(std::uint32_t Handle) {
     Voice.Position = 0;
     Voice.Playing = true;
   }
+  if (Device.Kind == TOutputKind::SoundServer)
+    Device.ServerOutput.SoundStarted();
   Channel.Reserved = false;
   Channel.Started = ++Device.StartCounter;
   return Succeed();

@@ -19,6 +19,9 @@ namespace {
 // sound thread about 80 (through SDL about 450 and 280); at 35 ms about 300,
 // and at 30 ms the server's own buffer shrinks to nothing and it wakes about 340.
 constexpr std::uint64_t StreamMs = 40;
+// Silent this long, the stream pauses: between the cues of a busy yard, the
+// server and the game's sound thread then sleep.
+constexpr auto CorkAfter = std::chrono::milliseconds(120);
 // A server that has not answered by then is taken as absent.
 constexpr auto ConnectTimeout = std::chrono::seconds(2);
 constexpr int ConnectStepMs = 50;
@@ -68,6 +71,8 @@ bool TPulseOutput::Connect(std::uint32_t Frequency, const char* Name) {
   const pa_sample_spec Format{PA_SAMPLE_S16NE, Frequency, 2};
   if (pa_sample_spec_valid(&Format) == 0)
     return false;
+  Corked.store(false);
+  SilentSince = std::chrono::steady_clock::now();
   Stream = pa_stream_new(Context, "Sounds", &Format, nullptr);
   if (Stream == nullptr)
     return false;
@@ -91,20 +96,43 @@ void TPulseOutput::Run() {
   pthread_setname_np(pthread_self(), "clankora-sound");
 #endif
   // A stream the server dropped (it ended, say) leaves the game silent until the output opens again.
-  while (!Quit.load() && PA_STREAM_IS_GOOD(pa_stream_get_state(Stream)))
+  while (!Quit.load() && PA_STREAM_IS_GOOD(pa_stream_get_state(Stream))) {
     if (pa_mainloop_iterate(Loop, 1, nullptr) < 0)
       break;
+    if (Started.exchange(false) && Corked.load())
+      Cork(false);
+  }
+}
+
+void TPulseOutput::SoundStarted() {
+  Started.store(true);
+  if (Corked.load() && Loop != nullptr)
+    pa_mainloop_wakeup(Loop);
+}
+
+void TPulseOutput::Cork(bool Paused) {
+  if (pa_operation* Done = pa_stream_cork(Stream, Paused ? 1 : 0, nullptr, nullptr))
+    pa_operation_unref(Done);
+  Corked.store(Paused);
+  SilentSince = std::chrono::steady_clock::now();
 }
 
 void TPulseOutput::OnWrite(pa_stream* Stream, std::size_t Bytes, void* Self) {
-  const TFill Fill = static_cast<TPulseOutput*>(Self)->Fill;
+  TPulseOutput& Output = *static_cast<TPulseOutput*>(Self);
+  const TFill Fill = Output.Fill;
   void* Room = nullptr;
   std::size_t Given = Bytes;
   if (pa_stream_begin_write(Stream, &Room, &Given) < 0 || Room == nullptr)
     return;
   const std::size_t Frames = std::min(Given, Bytes) / MixFrameBytes;
-  Fill(static_cast<std::int16_t*>(Room), Frames);
+  const bool Sounded = Fill(static_cast<std::int16_t*>(Room), Frames);
   pa_stream_write(Stream, Room, Frames * MixFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
+  // A sound that starts from here on finds the stream paused and wakes it.
+  const auto Now = std::chrono::steady_clock::now();
+  if (Sounded)
+    Output.SilentSince = Now;
+  else if (!Output.Corked.load() && Now - Output.SilentSince >= CorkAfter)
+    Output.Cork(true);
 }
 
 void TPulseOutput::Close() {

@@ -280,8 +280,9 @@ private:
 } // namespace
 
 // The game talks to the sound server itself: a tone played on the left
-// reaches the speakers' monitor at its level, on the left only; silent for a
-// while, the game's stream goes and the server can sleep.
+// reaches the speakers' monitor at its level, on the left only, whole, from a
+// stream that was paused for the silence before it; silent for a while, the
+// game's stream goes and the server can sleep.
 TEST(AudioServerTest, AToneReachesTheSoundServerAndTheStreamGoesWhenSilent) {
   TSoundServer Server;
   if (!Server.Up)
@@ -305,6 +306,9 @@ TEST(AudioServerTest, AToneReachesTheSoundServerAndTheStreamGoesWhenSilent) {
   }
   ASSERT_GT(Recorder, 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // Silent that long, the stream is paused but stays; the tone wakes it.
+  EXPECT_TRUE(WaitUntil([] { return TSoundServer::Ask("pactl list sink-inputs | grep -c 'Corked: yes'") == "1\n"; },
+                        std::chrono::seconds(3)));
   const std::uint32_t Channel = AudioSampleGetChannel(Sample);
   ASSERT_NE(Channel, 0u);
   ASSERT_TRUE(AudioChannelSetAttribute(Channel, TAudioAttribute::Pan, -1.0f));
