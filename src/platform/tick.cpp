@@ -6,7 +6,7 @@
 
 namespace {
 TTickSource* Source = nullptr;
-std::optional<std::uint32_t> Held;
+std::optional<std::uint32_t> StopAt;
 } // namespace
 
 std::uint32_t GetTickCount() {
@@ -27,8 +27,11 @@ TTickSource* SetTickSource(TTickSource* NewSource) {
   return Old;
 }
 
-std::uint32_t OutsideTickCount() { return Held ? *Held : SteadyTickCount(); }
+std::uint32_t OutsideTickCount() {
+  const std::uint32_t Now = SteadyTickCount();
+  return StopAt && static_cast<std::int32_t>(Now - *StopAt) > 0 ? *StopAt : Now;
+}
 
-void HoldOutsideClock(std::uint32_t Reading) { Held = Reading; }
+void StopOutsideClockAt(std::uint32_t Latest) { StopAt = Latest; }
 
-void ReleaseOutsideClock() { Held.reset(); }
+void LetOutsideClockRun() { StopAt.reset(); }

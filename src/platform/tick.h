@@ -16,12 +16,13 @@ std::uint32_t GetTickCount();
 std::uint32_t SteadyTickCount();
 
 // The clock beneath the installed sources, which they read when they pass
-// readings on: the steady clock, except while the main loop runs a pass whose
-// moment went by as it slept; that pass reads its own moment, as if it had
-// run on time.
+// readings on: the steady clock, except that the main loop may stop it at the
+// moment of the game's next pass until that pass has run. A pass whose moment
+// went by while the loop slept, or was held up, then reads its own moment, as
+// if it had run on time.
 std::uint32_t OutsideTickCount();
-void HoldOutsideClock(std::uint32_t Reading);
-void ReleaseOutsideClock();
+void StopOutsideClockAt(std::uint32_t Latest);
+void LetOutsideClockRun();
 
 // Where the readings come from. Tests install a clock they advance by hand.
 class TTickSource {

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <utility>
 
 #include <chrono>
 #include <thread>
@@ -76,9 +77,10 @@ void TLoopPacer::WaitForNextMs(std::uint32_t Now) {
 }
 
 void TLoopPacer::WaitUntil(std::optional<std::uint32_t> Due) {
-  // A moment gone by has its pass now; once the late passes have caught up,
-  // the keys that waited are taken and a pass at the present shows it all.
-  const bool CaughtUp = !HoldIfGone(Due) && LetGo();
+  // A moment gone by has its pass now; once late passes have caught up, the
+  // keys that waited are taken and a pass at the present shows it all.
+  StopClockAt(Due);
+  const bool CaughtUp = std::exchange(Behind, false) && !Late();
   // The reading comes first, resting or not, so that a replay takes the same readings as the game it replays.
   const std::uint32_t Now = GetTickCount();
   const auto Left = Due ? static_cast<std::int32_t>(*Due - Now) : 1;
@@ -96,46 +98,65 @@ void TLoopPacer::WaitUntil(std::optional<std::uint32_t> Due) {
   ++Counted.Rests;
   if (GatherMs > 0)
     LastRestEnd = SteadyTickCount();
-  HoldIfGone(Due);
 }
 
 void TLoopPacer::WaitForEvent() {
   // A game that ended in a late pass shows its end before the loop waits.
-  if (LetGo()) {
+  LetClockRun();
+  if (std::exchange(Behind, false)) {
     Dispatch();
     return;
   }
   Rests ? DispatchWaiting() : Dispatch();
 }
 
-bool TLoopPacer::HoldIfGone(std::optional<std::uint32_t> Due) {
-  if (GatherMs == 0 || !Rests || !Due || static_cast<std::int32_t>(*Due - SteadyTickCount()) > 0)
-    return false;
-  HoldOutsideClock(*Due);
-  Holding = true;
-  return true;
+bool TLoopPacer::Late() const {
+  return StoppedAt && static_cast<std::int32_t>(SteadyTickCount() - *StoppedAt) > 0;
 }
 
-bool TLoopPacer::LetGo() {
-  if (!Holding)
-    return false;
-  ReleaseOutsideClock();
-  Holding = false;
-  return true;
+void TLoopPacer::BeforePass(std::optional<std::uint32_t> Due) {
+  // The first pass after a pause reads the present: the paused time is no moment of the game's.
+  if (std::exchange(FirstPass, false))
+    LetClockRun();
+  else
+    StopClockAt(Due);
+}
+
+bool TLoopPacer::PassWasLate() {
+  Behind = Late();
+  if (Behind)
+    ++Counted.LatePasses;
+  return Behind;
+}
+
+void TLoopPacer::StopClockAt(std::optional<std::uint32_t> Due) {
+  if (GatherMs == 0 || !Rests || !Due)
+    return LetClockRun();
+  StopOutsideClockAt(*Due);
+  StoppedAt = Due;
+}
+
+void TLoopPacer::LetClockRun() {
+  if (StoppedAt)
+    LetOutsideClockRun();
+  StoppedAt.reset();
 }
 
 void TLoopPacer::StartRun() {
   HaveLast = false;
   LastRestEnd.reset();
-  LetGo();
+  Behind = false;
+  FirstPass = true;
+  LetClockRun();
 }
 
-void TLoopPacer::EndRun() { LetGo(); }
+void TLoopPacer::EndRun() {
+  Behind = false;
+  LetClockRun();
+}
 
 void TLoopPacer::CountPass(std::uint32_t Now, bool Playing, bool PictureChanged) {
   ++Counted.Passes;
-  if (Holding)
-    ++Counted.LatePasses;
   if (PictureChanged)
     ++Counted.Pictures;
   if (!Playing) {

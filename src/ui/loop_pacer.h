@@ -20,18 +20,25 @@ public:
   bool Rests = true;
   // Above 0, a rest for the yard lasts at least this long from the end of the
   // last one, so that the yard's changes are gathered into fewer wake-ups and
-  // pictures; a key still wakes the loop at once. The passes whose moments
-  // went by meanwhile then run one after another, each reading its own moment
-  // (HoldOutsideClock): the game decides exactly as if each had run on time.
-  // Only for a game on the steady clock, which these moments are compared with.
+  // pictures; a key still wakes the loop at once. The clock stops at the
+  // moment of the game's next pass until that pass has run
+  // (StopOutsideClockAt), so the passes whose moments went by meanwhile run
+  // one after another, each reading its own moment: the game decides exactly
+  // as if each had run on time, however late the loop wakes or however long
+  // a pass is held up. Only for a game on the steady clock.
   std::uint32_t GatherMs = 0;
   // A live game's: about 30 pictures a second, each change shown at most
   // 33 ms after its moment. Where the yard changes 50 to 80 times a second,
   // this halves the loop's wake-ups, and the X server's work with them.
   static constexpr std::uint32_t LiveGatherMs = 33;
-  // The pass about to run, or just run, is one whose moment went by while the
-  // loop rested: keys wait, and nothing is drawn, until the loop has caught up.
-  bool Late() const { return Holding; }
+  // Whether the clock stands at a moment gone by: the pass about to run, or
+  // just run, is late. Keys wait, and nothing is drawn, until the loop has
+  // caught up.
+  bool Late() const;
+  // Before a pass: the clock goes no further than Due, the game's next moment.
+  void BeforePass(std::optional<std::uint32_t> Due);
+  // After a pass: whether it was late (see Late), noted for the next wait.
+  bool PassWasLate();
 
   // Dispatches the window events that have come, without waiting for more.
   // Events posted before the handler that runs the loop began (a pad's keys,
@@ -53,9 +60,8 @@ public:
   void WaitForNextMs(std::uint32_t Now);
   // Dispatches window events, sleeping until the tick counter reaches Due or
   // an event arrives; with no Due, until an event arrives. While gathering,
-  // returns at once with the clock held at a Due already gone by, and, once
-  // the late passes have caught up, with the clock let go so that the keys
-  // are taken and a pass shows all they did.
+  // returns at once when Due has gone by, and, once late passes have caught
+  // up, so that the keys are taken and a pass shows all they did.
   void WaitUntil(std::optional<std::uint32_t> Due);
   // Dispatches window events, sleeping until one arrives: on the win and lose
   // screens nothing changes until the player presses a key.
@@ -82,16 +88,17 @@ public:
 private:
   // Dispatches window events, sleeping until one arrives unless something woke the loop.
   void DispatchWaiting();
-  // While gathering: when Due has gone by on the steady clock, holds the clock there.
-  bool HoldIfGone(std::optional<std::uint32_t> Due);
-  // Lets the held clock go; whether it was held.
-  bool LetGo();
+  // While gathering, the clock stops at Due; without one, it runs.
+  void StopClockAt(std::optional<std::uint32_t> Due);
+  void LetClockRun();
 
   QTimer NextMs;
   bool WokenBy = false;
   TStats Counted;
   std::uint32_t LastVisited = 0;
   bool HaveLast = false;
-  bool Holding = false;
+  std::optional<std::uint32_t> StoppedAt; // where the clock stops
+  bool Behind = false;                    // the last pass was late
+  bool FirstPass = false;                 // of this run of the loop: after a pause the clock moves on
   std::optional<std::uint32_t> LastRestEnd; // steady clock
 };

@@ -268,9 +268,10 @@ void TFrmMain::RunMainLoop() {
   while (!G.Paused) {
     if (PadInput)
       PadInput->PollInPlay();
+    Pacer.BeforePass(G.NextPassTime());
     G.AITurn();
     // Passes run after their moment show what they did together, once the loop has caught up.
-    const bool Late = Pacer.Late();
+    const bool Late = Pacer.PassWasLate();
     const bool Drew = !Late && CopyChangesToScreen();
     TLoopPacer::Dispatch();
     if (!Late)

@@ -18,17 +18,22 @@ TEST(TickCounter, FollowsTheInstalledClockAndWrapsAround) {
   EXPECT_LT(Second - First, 1000u);
 }
 
-TEST(TickCounter, AHeldOutsideClockReadsItsMomentUntilLetGoAndKeyRepeatsKeepTheSteadyClock) {
+TEST(TickCounter, AStoppedOutsideClockRunsUpToItsMomentAndNoFurtherUntilLetRun) {
   const std::uint32_t Steady = SteadyTickCount();
-  HoldOutsideClock(Steady - 5000);
+  // A moment gone by: the clock reads it, while key repeats keep the steady clock.
+  StopOutsideClockAt(Steady - 5000);
   EXPECT_EQ(GetTickCount(), Steady - 5000);
   EXPECT_EQ(OutsideTickCount(), Steady - 5000);
   EXPECT_LT(SteadyTickCount() - Steady, 1000u);
+  // A moment still to come: the clock runs as ever up to it.
+  StopOutsideClockAt(Steady + 60000);
+  EXPECT_LT(GetTickCount() - Steady, 1000u);
+  StopOutsideClockAt(Steady - 5000);
   {
     // An installed source replaces it, as it replaces the steady clock.
     TManualClock Clock(77);
     EXPECT_EQ(GetTickCount(), 77u);
   }
-  ReleaseOutsideClock();
+  LetOutsideClockRun();
   EXPECT_LT(GetTickCount() - Steady, 1000u);
 }
