@@ -201,7 +201,7 @@ main_display=$DISPLAY main_xvfb=$xvfb_pid
 start_display
 lost_xvfb=$xvfb_pid xvfb_pid=$main_xvfb
 start_game "$lost"
-find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; fail "the window did not open on the second display"; }
+find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; cat "$work/game.log"; fail "the window did not open on the second display"; }
 kill "$lost_xvfb"
 wait "$lost_xvfb" 2>/dev/null || true
 export DISPLAY=$main_display
