@@ -180,7 +180,7 @@ start_game "$game"
 win=$(find_window '^Clankora!$') || fail "the main window did not open again"
 # The keys chosen in the last run are the game's from its start.
 expect_walks_left_with_a next-start-walk
-kill -TERM "$game_pid"
+kill -TERM "$game_pid" || { cat "$work/game.log"; fail "the game had ended before SIGTERM"; }
 wait_exit 10 || fail "the program ignored SIGTERM"
 grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
 
