@@ -127,12 +127,17 @@ bool HasWavHeader(const std::vector<unsigned char>& Data) {
   return Data.size() >= 12 && std::memcmp(Data.data(), "RIFF", 4) == 0 && std::memcmp(Data.data() + 8, "WAVE", 4) == 0;
 }
 
+// With MixLock held.
+bool VoicesPlaying() {
+  return std::any_of(Device.Voices.begin(), Device.Voices.end(), [](const TMixVoice& V) { return V.Playing; });
+}
+
 // On the output's thread.
 bool FillOutput(std::int16_t* Out, std::size_t Frames) {
   const std::lock_guard Hold(Device.MixLock);
-  const bool Sounding = std::any_of(Device.Voices.begin(), Device.Voices.end(), [](const TMixVoice& V) { return V.Playing; });
+  const bool Sounded = VoicesPlaying();
   MixVoices(Device.Voices, Out, Frames, Device.MixRoom);
-  return Sounding;
+  return Sounded;
 }
 
 void SDLCALL FillSdlOutput(void*, Uint8* Stream, int Bytes) {
@@ -204,7 +209,7 @@ bool Sounding() {
   if (std::any_of(Device.Channels.begin(), Device.Channels.end(), [](const TChannel& C) { return C.Reserved; }))
     return true;
   const std::lock_guard Hold(Device.MixLock);
-  return std::any_of(Device.Voices.begin(), Device.Voices.end(), [](const TMixVoice& V) { return V.Playing; });
+  return VoicesPlaying();
 }
 
 // On SDL's timer thread.

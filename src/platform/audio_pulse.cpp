@@ -127,12 +127,11 @@ void TPulseOutput::OnWrite(pa_stream* Stream, std::size_t Bytes, void* Self) {
   const std::size_t Frames = std::min(Given, Bytes) / MixFrameBytes;
   const bool Sounded = Fill(static_cast<std::int16_t*>(Room), Frames);
   pa_stream_write(Stream, Room, Frames * MixFrameBytes, nullptr, 0, PA_SEEK_RELATIVE);
-  // A sound that starts from here on finds the stream paused and wakes it.
   const auto Now = std::chrono::steady_clock::now();
   if (Sounded)
     Output.SilentSince = Now;
   else if (!Output.Corked.load() && Now - Output.SilentSince >= CorkAfter)
-    Output.Cork(true);
+    Output.Cork(true); // a sound that starts from here on finds the stream paused and wakes it
 }
 
 void TPulseOutput::Close() {

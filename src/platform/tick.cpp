@@ -1,7 +1,6 @@
 #include "platform/tick.h"
 
 #include <chrono>
-
 #include <optional>
 
 namespace {

@@ -5,10 +5,9 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <utility>
-
 #include <chrono>
 #include <thread>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/prctl.h>
@@ -130,7 +129,7 @@ bool TLoopPacer::PassWasLate() {
 }
 
 void TLoopPacer::StopClockAt(std::optional<std::uint32_t> Due) {
-  if (GatherMs == 0 || !Rests || !Due)
+  if (!Gathers() || !Due)
     return LetClockRun();
   StopOutsideClockAt(*Due);
   StoppedAt = Due;

@@ -35,6 +35,8 @@ public:
   // just run, is late. Keys wait, and nothing is drawn, until the loop has
   // caught up.
   bool Late() const;
+  // Whether the loop gathers passes now: a replay's loop never rests.
+  bool Gathers() const { return GatherMs > 0 && Rests; }
   // Before a pass: the clock goes no further than Due, the game's next moment.
   void BeforePass(std::optional<std::uint32_t> Due);
   // After a pass: whether it was late (see Late), noted for the next wait.

@@ -268,7 +268,9 @@ void TFrmMain::RunMainLoop() {
   while (!G.Paused) {
     if (PadInput)
       PadInput->PollInPlay();
-    Pacer.BeforePass(G.NextPassTime());
+    // Only a gathering loop needs the next moment here: a replay's runs as fast as it can.
+    if (Pacer.Gathers())
+      Pacer.BeforePass(G.NextPassTime());
     G.AITurn();
     // Passes run after their moment show what they did together, once the loop has caught up.
     const bool Late = Pacer.PassWasLate();

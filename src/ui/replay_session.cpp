@@ -133,12 +133,12 @@ TAppFiles TReplaySession::Files(const TAppFiles& Program) const {
 void TReplaySession::Begin(TFrmMain& Main) {
   if (!Main.Game)
     return;
-  // Only a game played live reads the steady clock the loop gathers by.
-  if (!Player)
-    Main.GatherPasses(TLoopPacer::LiveGatherMs);
   if (Player) {
     Driver = std::make_unique<TReplayDriver>(Main, *Player, !Verifying() && !Feeding());
     Driver->Start(); // the recorded settings first: the game's own recording starts with them
+  } else {
+    // Only a game played live reads the steady clock the loop gathers by.
+    Main.GatherPasses(TLoopPacer::LiveGatherMs);
   }
   if (Recorder) {
     RecordWatch = std::make_unique<TRecordingWatch>(Main, *Recorder);
