@@ -197,8 +197,6 @@ public:
   // what changed since the last call; returns the rectangles of Scr that
   // changed (all of it after other drawing, none when nothing changed).
   const std::vector<TPictureRect>& RenderChanges();
-  // Scr was drawn on by other means: the next RenderChanges draws it all.
-  void ForgetPicture();
   void DrawGrid();
   void DrawMessageStr();
   void DrawStatusStr();

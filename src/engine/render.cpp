@@ -13,7 +13,6 @@ constexpr std::uint32_t TextOutline = 0x000000;
 } // namespace
 
 void TGame::Render() {
-  ForgetPicture();
   if (Stopped) {
     if (Lives == 0)
       DrawLooseScreen();
@@ -86,7 +85,6 @@ void TGame::DrawStatusLevel() {
 }
 
 void TGame::DrawPaused() {
-  ForgetPicture();
   static const std::string Text = "Paused";
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
@@ -98,7 +96,6 @@ void TGame::DrawPaused() {
 }
 
 void TGame::DrawFullScreen(const TFigureSprites& Set) {
-  ForgetPicture();
   if (const TPngImage* Image = Set.Sprite(1))
     Scr->Draw(0, 0, *Image);
 }
@@ -121,7 +118,6 @@ void TGame::DrawWinScreen() {
 void TGame::DrawLooseScreen() { DrawFullScreen(SpritesContainer->LooseScreen); }
 
 void TGame::DrawMessageStr() {
-  ForgetPicture();
   Scr->SetFontColor(Yellow);
   Scr->SetFontSize(StatusFontSize);
   Scr->SetFontBold(false); // diagnostics keep the plain face
@@ -131,7 +127,6 @@ void TGame::DrawMessageStr() {
 }
 
 void TGame::DrawGrid() {
-  ForgetPicture();
   const TGameGrid& G = *GameGrid;
   Scr->SetPenColor(Black);
   Scr->SetBrushClear();
@@ -148,7 +143,6 @@ void TGame::DrawGrid() {
 }
 
 void TGame::DrawCellState(std::uint32_t X, std::uint32_t Y) {
-  ForgetPicture();
   const TGGCell& C = GameGrid->Cells(X, Y);
   Scr->SetFontSize(8);
   Scr->SetFontBold(false);

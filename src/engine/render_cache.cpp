@@ -85,16 +85,15 @@ private:
 };
 
 void TRenderCache::Forget() {
-  // Drawing into another picture put in Scr's place for a while leaves this one as it is.
-  if (Picture != Game.Scr.get())
-    return;
   Shown = TShown::Nothing;
   CopyAll = true;
 }
 
 const std::vector<TPictureRect>& TRenderCache::Changes() {
   Changed.clear();
-  if (Picture != Game.Scr.get()) {
+  // Another picture put in Scr's place, or this one drawn on by anything but
+  // this cache since it last looked: what it shows is unknown.
+  if (Picture != Game.Scr.get() || Picture->DrawCount() != DrawsSeen) {
     Picture = Game.Scr.get();
     Forget();
   }
@@ -106,13 +105,14 @@ const std::vector<TPictureRect>& TRenderCache::Changes() {
                        : Game.Lives == TGame::WonLives ? TShown::WinScreen
                                                        : TShown::OtherStop;
     if (Shown != Now) {
-      const bool WasCopyAll = CopyAll;
+      // A plain stop draws nothing new.
       Game.Render();
       Shown = Now;
-      CopyAll = WasCopyAll || Now != TShown::OtherStop;
+      CopyAll = CopyAll || Now != TShown::OtherStop;
     }
   } else if (!KeepsYard()) {
     Game.Render();
+    Forget();
   } else {
     DrawChangedYard();
   }
@@ -120,6 +120,7 @@ const std::vector<TPictureRect>& TRenderCache::Changes() {
     Changed.assign(1, Whole);
     CopyAll = false;
   }
+  DrawsSeen = Picture->DrawCount();
   return Changed;
 }
 
@@ -346,9 +347,4 @@ const std::vector<TPictureRect>& TGame::RenderChanges() {
   if (!Cache)
     Cache = std::make_unique<TRenderCache>(*this);
   return Cache->Changes();
-}
-
-void TGame::ForgetPicture() {
-  if (Cache)
-    Cache->Forget();
 }

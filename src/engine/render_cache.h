@@ -21,10 +21,10 @@ public:
   TRenderCache& operator=(const TRenderCache&) = delete;
 
   // Brings the game's picture to what Render would draw now (see
-  // TGame::RenderChanges) and returns the rectangles that changed.
+  // TGame::RenderChanges) and returns the rectangles that changed. A picture
+  // drawn on by other means since the last call (its draw count tells) is
+  // drawn and reported whole.
   const std::vector<TPictureRect>& Changes();
-  // The picture was drawn on by other means: the next Changes draws it all.
-  void Forget();
 
 private:
   static constexpr std::size_t CellCount = TGameGrid::CellCount;
@@ -43,9 +43,12 @@ private:
   void ComposeRows(const TPictureRect& Rect, bool WithRocks);
 
   TGame& Game;
+  void Forget();
+
   const TPicture* Picture = nullptr; // the picture all this is about
+  std::uint64_t DrawsSeen = 0;       // its draw count when the last Changes was done with it
   TShown Shown = TShown::Nothing;    // Nothing: unknown, drawn on by other means
-  bool CopyAll = true;               // drawn on by other means since the last Changes
+  bool CopyAll = true;               // the whole picture is to be reported
   TLooks Looks{};                    // what each cell shows
   std::array<TPictureRect, CellCount> Feet{}; // where each of those looks lies
   std::vector<std::size_t> Oversize; // cells whose frame reaches beyond the cell

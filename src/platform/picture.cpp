@@ -110,6 +110,7 @@ TPicture::~TPicture() = default;
 
 std::uint32_t TPicture::Width() const { return static_cast<std::uint32_t>(D->Image.width()); }
 std::uint32_t TPicture::Height() const { return static_cast<std::uint32_t>(D->Image.height()); }
+std::uint64_t TPicture::DrawCount() const { return D->Draws; }
 
 void TPicture::Draw(std::int32_t X, std::int32_t Y, const TPngImage& Image) {
   if (Image.Empty())
@@ -120,6 +121,7 @@ void TPicture::Draw(std::int32_t X, std::int32_t Y, const TPngImage& Image) {
                    std::to_string(reinterpret_cast<std::uintptr_t>(&Image)),
                QRect(X, Y, Source.width(), Source.height())))
     return;
+  ++D->Draws;
   D->DrawImage(QPoint(X, Y), Source);
 }
 
@@ -151,6 +153,7 @@ void TPicture::TImpl::DrawImage(const QPoint& Where, const QImage& Source) {
 void TPicture::ComposeBand(std::int32_t Y, std::int32_t Height, const std::vector<TBandPart>& Parts,
                            TPicture& Under) {
   const QImage& Below = Under.D->Finished();
+  ++D->Draws;
   const QRect Band = QRect(0, Y, D->Image.width(), Height) & (D->Clip ? *D->Clip : D->Image.rect());
   bool Fast = D->Recording == nullptr && Below.size() == D->Image.size() &&
               Below.format() == QImage::Format_ARGB32_Premultiplied &&
@@ -197,6 +200,7 @@ void TPicture::TextOut(std::int32_t X, std::int32_t Y, const std::string& Text) 
     if (!D->Note(Call, D->TextBox(S).translated(X, Y)))
       return;
   }
+  ++D->Draws;
   QPainter& P = D->Paint();
   P.setFont(D->CurrentFont());
   const QFontMetrics Metrics(P.font());
@@ -215,6 +219,7 @@ void TPicture::OutlinedTextOut(std::int32_t X, std::int32_t Y, const std::string
                    std::to_string(Outline.rgb()) + (D->BrushClear ? " clear " : " white ") + Text,
                D->TextBox(S).translated(X, Y)))
     return;
+  ++D->Draws;
   const TImpl::TTextKey Key{S, D->FontPoints, D->FontBold, D->FontColor.rgb(), Outline.rgb()};
   auto Found = D->OutlinedTexts.find(Key);
   if (Found == D->OutlinedTexts.end()) {
@@ -273,6 +278,7 @@ void TPicture::LineTo(std::int32_t X, std::int32_t Y) {
     D->PenPos = QPoint(X, Y);
     return;
   }
+  ++D->Draws;
   QPainter& P = D->Paint();
   P.setPen(D->PenColor);
   P.drawLine(D->PenPos, QPoint(X, Y));
@@ -282,6 +288,7 @@ void TPicture::LineTo(std::int32_t X, std::int32_t Y) {
 void TPicture::Fill(std::uint32_t Color) {
   if (!D->Note("F " + std::to_string(Color), D->Image.rect()))
     return;
+  ++D->Draws;
   D->Paint().fillRect(D->Image.rect(), FromBgr(Color));
 }
 
@@ -290,6 +297,7 @@ void TPicture::CopyRect(TPicture& From, const TPictureRect& Rect) {
   const QRect Part = QRect(Rect.X, Rect.Y, Rect.W, Rect.H) & D->Image.rect();
   if (Part.isEmpty())
     return;
+  ++D->Draws;
   if (Source.size() == D->Image.size() && Source.format() == D->Image.format() &&
       Source.depth() == 32 && D->Image.isDetached()) {
     CopyBlock(BlockAt(D->Image, Part.x(), Part.y()), BlockAt(Source, Part.x(), Part.y()), Part.width(),

@@ -86,6 +86,10 @@ public:
   // Whether both pictures hold the same pixels.
   bool SamePixels(TPicture& Other);
 
+  // How many drawing calls may have changed the pixels since the picture was
+  // made: whoever keeps what it drew knows from this that someone else drew.
+  std::uint64_t DrawCount() const;
+
   // Fills the whole picture with one colour.
   void Fill(std::uint32_t Color);
   // The colour of one pixel as 0x00BBGGRR; 0 outside the picture.

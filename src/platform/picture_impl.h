@@ -38,6 +38,7 @@ struct TPicture::TImpl {
   };
   std::map<TTextKey, TOutlined> OutlinedTexts;
   std::optional<QRect> Clip;
+  std::uint64_t Draws = 0;          // drawing calls that may have changed pixels
   TDrawRecord* Recording = nullptr; // notes the drawing calls while set
   bool RecordingDraws = true;       // and draws them too
   // The box a text may touch, by font size and text, from (0, 0): laying a

@@ -216,6 +216,13 @@ TEST_F(RenderChangesTest, ReportsThePictureWholeAfterOtherDrawingThenNothingUnti
   Game->Render(); // drawn whole, but the window has not seen it
   EXPECT_EQ(Changes(), std::vector<TPictureRect>{Whole()});
   EXPECT_TRUE(Changes().empty());
+  // Any drawing on the picture, by a function that knows nothing of the cache.
+  Game->Scr->SetPenColor(0x0000FF);
+  Game->Scr->MoveTo(100, 100);
+  Game->Scr->LineTo(200, 100);
+  EXPECT_EQ(Changes(), std::vector<TPictureRect>{Whole()});
+  EXPECT_NE(Game->Scr->PixelAt(150, 100), 0x0000FFu) << "the line is drawn over again";
+  EXPECT_TRUE(Changes().empty());
 }
 
 TEST_F(RenderChangesTest, AStepRedrawsTheCellsTheRobotLeftAndEntered) {
