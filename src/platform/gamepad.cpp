@@ -215,5 +215,6 @@ std::size_t GamepadCount() { return Pads.Open.size(); }
 void GamepadSetRepeat(TKeyRepeat Repeat) { Pads.Repeat = Repeat; }
 
 void GamepadSetButtonKeys(const TPadButtonKeys& Keys) { Pads.ButtonKeys = Keys; }
+TPadButtonKeys GamepadButtonKeys() { return Pads.ButtonKeys; }
 
 void GamepadSetClock(TTickSource* Clock) { Pads.Clock = Clock; }

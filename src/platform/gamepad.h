@@ -47,6 +47,7 @@ std::vector<std::uint32_t> GamepadPoll();
 using TPadButtonKeys = std::array<std::uint32_t, 6>;
 inline constexpr TPadButtonKeys DefaultPadButtonKeys = {vkSpace, vkUp, vkPause, vkF1, vkSubtract, vkAdd};
 void GamepadSetButtonKeys(const TPadButtonKeys& Keys);
+TPadButtonKeys GamepadButtonKeys();
 
 // How many pads are open.
 std::size_t GamepadCount();

@@ -24,6 +24,7 @@ QMessageBox::Icon ToQt(TMessageIcon Icon) {
 } // namespace
 
 void SetMessageOwnerWindow(QWidget* Owner) { OwnerWindow = Owner; }
+QWidget* MessageOwnerWindow() { return OwnerWindow; }
 
 TMessageSink* SetMessageSink(TMessageSink* NewSink) {
   TMessageSink* Old = Sink;

@@ -4,3 +4,4 @@
 
 class QWidget;
 void SetMessageOwnerWindow(QWidget* Owner);
+QWidget* MessageOwnerWindow();

@@ -59,3 +59,6 @@ TSeedSource* SetSeedSource(TSeedSource* NewSource) {
   Seeds = NewSource;
   return Old;
 }
+
+TRandomSource* RandomSourceInUse() { return Source; }
+TSeedSource* SeedSourceInUse() { return Seeds; }

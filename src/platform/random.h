@@ -29,6 +29,7 @@ public:
 
 // Installs the source and returns the one it replaces; nullptr restores the generator.
 TRandomSource* SetRandomSource(TRandomSource* Source);
+TRandomSource* RandomSourceInUse();
 
 // Where Randomize gets its seeds. A recording keeps the seeds the clock gave,
 // a replay hands back the recorded ones.
@@ -41,3 +42,4 @@ public:
 
 // Installs the source and returns the one it replaces; nullptr seeds from the clock alone.
 TSeedSource* SetSeedSource(TSeedSource* Source);
+TSeedSource* SeedSourceInUse();

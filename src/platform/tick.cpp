@@ -33,4 +33,8 @@ std::uint32_t OutsideTickCount() {
 
 void StopOutsideClockAt(std::uint32_t Latest) { StopAt = Latest; }
 
+TTickSource* TickSourceInUse() { return Source; }
+std::optional<std::uint32_t> OutsideClockStop() { return StopAt; }
+void SetOutsideClockStop(std::optional<std::uint32_t> Stop) { StopAt = Stop; }
+
 void LetOutsideClockRun() { StopAt.reset(); }

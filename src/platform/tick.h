@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 // Milliseconds from a steady clock, as an unsigned 32-bit count that wraps
 // around after about 49.7 days. Every timer of the game compares differences
@@ -33,3 +34,7 @@ public:
 
 // Installs the source and returns the one it replaces; nullptr restores the steady clock.
 TTickSource* SetTickSource(TTickSource* Source);
+TTickSource* TickSourceInUse();
+// Where the outside clock is stopped, if it is.
+std::optional<std::uint32_t> OutsideClockStop();
+void SetOutsideClockStop(std::optional<std::uint32_t> Stop);

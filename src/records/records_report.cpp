@@ -21,19 +21,26 @@ std::string RecordDate(std::int64_t Date) {
   return Text;
 }
 
-std::string RecordMarks(const TRecord& Record, bool Newest, bool RecordingThere) {
+std::string RecordMarks(const TRecord& Record, bool Newest, bool RecordingThere, TProofState Proof) {
   std::string Marks;
   if (Newest)
     Marks += "  newest";
   if (!ReplayableRules(Record.Rules))
-    Marks += "  rules " + std::to_string(Record.Rules) + ", no replay";
-  else if (!RecordingThere)
-    Marks += "  recording missing";
+    return Marks + "  rules " + std::to_string(Record.Rules) + ", no replay";
+  if (!RecordingThere)
+    return Marks + "  recording missing";
+  switch (Proof) {
+  case TProofState::Genuine: break;
+  case TProofState::Unproven: Marks += "  unproven"; break;
+  case TProofState::Checking: Marks += "  checking..."; break;
+  case TProofState::Fails: Marks += "  does not replay"; break;
+  }
   return Marks;
 }
 
 std::string RecordsReport(const TRecordsTable& Table, const std::string& Folder,
-                          const std::function<bool(const TRecord&)>& RecordingThere) {
+                          const std::function<bool(const TRecord&)>& RecordingThere,
+                          const std::function<TProofState(const TRecord&)>& ProofOf) {
   std::string Text = "Records in " + Folder + "\n";
   for (std::int32_t Generator = 0; Generator <= 2; ++Generator) {
     Text += std::string("\n") + GeneratorName(Generator) + ":\n";
@@ -45,7 +52,7 @@ std::string RecordsReport(const TRecordsTable& Table, const std::string& Folder,
         std::snprintf(Line, sizeof Line, "  level %2d  %2zu.  %8s  %u %s  %s  %s", Level, ++Place,
                       PlayTimeText(R.PlayedMs).c_str(), R.Lives, R.Lives == 1 ? "life " : "lives",
                       RecordDate(R.Date).c_str(), R.File.c_str());
-        Text += Line + RecordMarks(R, R.File == Table.Newest, RecordingThere(R)) + "\n";
+        Text += Line + RecordMarks(R, R.File == Table.Newest, RecordingThere(R), ProofOf(R)) + "\n";
         Any = true;
       }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/record_proofs.h"
 #include "records/records_table.h"
 
 #include <cstdint>
@@ -14,11 +15,13 @@ std::string RecordDate(std::int64_t Date);
 
 // What a record's row says beyond its time and lives: the newest of the
 // player's records, a recording of rules this game cannot replay, or one
-// that is missing.
-std::string RecordMarks(const TRecord& Record, bool Newest, bool RecordingThere);
+// that is missing, and else how far it is proved by its recording.
+std::string RecordMarks(const TRecord& Record, bool Newest, bool RecordingThere, TProofState Proof);
 
 // The whole table as "clankora --records" prints it: every generator, every
 // start level with records, each record on a line, the best first.
-// RecordingThere tells whether a record's recording is in the folder.
+// RecordingThere tells whether a record's recording is in the folder, ProofOf
+// how far its recording proves it.
 std::string RecordsReport(const TRecordsTable& Table, const std::string& Folder,
-                          const std::function<bool(const TRecord&)>& RecordingThere);
+                          const std::function<bool(const TRecord&)>& RecordingThere,
+                          const std::function<TProofState(const TRecord&)>& ProofOf);

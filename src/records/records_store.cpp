@@ -44,6 +44,8 @@ const TRecordsTable& TRecordsStore::Load() {
   case TFileRead::Folder:
   case TFileRead::NotRegular:
     // Not ours to move: told, and left as it is.
+    BriefNotice = std::string("The records file cannot be read: ") +
+                  (Read.Error != 0 ? std::strerror(Read.Error) : "it is not a file") + ".";
     Notice = "The records file \"" + RecordsPath() + "\" cannot be read: " +
              (Read.Error != 0 ? std::strerror(Read.Error) : "it is not a file") + ".";
     Kept = {};
@@ -63,12 +65,19 @@ void TRecordsStore::MoveAside(const std::string& Reason) {
   for (int N = 2; NameExists(Aside); ++N)
     Aside = Dir + "/records.bad." + std::to_string(N);
   const bool Moved = std::rename(RecordsPath().c_str(), Aside.c_str()) == 0;
+  BriefNotice = Moved ? "The records file was damaged: it is kept as \"" + Aside + "\", and a new one is started."
+                      : "The records file is damaged and could not be moved aside: a new one is started.";
   Notice = "The records file \"" + RecordsPath() + "\" is damaged (" + Reason + "); " +
            (Moved ? "it was moved to \"" + Aside + "\"" : "it could not be moved aside") +
            " and a new one is started. The recordings of the records stay in \"" + Dir + "\".";
 }
 
-std::string TRecordsStore::TakeNotice() { return std::exchange(Notice, {}); }
+std::string TRecordsStore::TakeNotice(std::string* Brief) {
+  if (Brief != nullptr)
+    *Brief = BriefNotice;
+  BriefNotice.clear();
+  return std::exchange(Notice, {});
+}
 
 std::string TRecordsStore::FreshName(const TRecord& Record) const {
   char Base[96];

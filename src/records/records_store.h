@@ -23,8 +23,9 @@ public:
   // started; Notice then says so, once.
   const TRecordsTable& Load();
   const TRecordsTable& Table() const { return Kept; }
-  // What the player should be told about the records since the last call, once.
-  std::string TakeNotice();
+  // What the player should be told about the records since the last call,
+  // once; Brief, if given, receives it short enough for the records screen.
+  std::string TakeNotice(std::string* Brief = nullptr);
 
   // Keeps the escape and its recording when it is among the ten best of its
   // pair: gives its place (1 the best), or 0 when it is not kept or the disk
@@ -39,6 +40,7 @@ private:
   std::string Dir;
   TRecordsTable Kept;
   std::string Notice;
+  std::string BriefNotice;
   std::string Why;
 };
 

@@ -96,18 +96,49 @@ std::string EncodeRecords(const TRecordsTable& Table) {
   if (!Table.Newest.empty())
     Out << "newest " << Table.Newest << "\n";
   for (const TRecord& R : Table.All())
-    Out << "record " << R.StartLevel << ' ' << R.Generator << ' ' << R.Ticks << ' ' << R.Lives << ' ' << R.PlayedMs
-        << ' ' << R.Date << ' ' << R.Rules << ' ' << R.File << ' ' << R.Outcome << "\n";
+    Out << RecordLine(R) << "\n";
   return Out.str();
 }
+
+std::string RecordLine(const TRecord& R) {
+  std::ostringstream Out;
+  Out << "record " << R.StartLevel << ' ' << R.Generator << ' ' << R.Ticks << ' ' << R.Lives << ' ' << R.PlayedMs
+      << ' ' << R.Date << ' ' << R.Rules << ' ' << R.File << ' ' << R.Outcome;
+  return Out.str();
+}
+
+bool SameOutcome(const std::string& Replayed, const std::string& Stored) {
+  if (Replayed == Stored)
+    return true;
+  // Games won before the line showed the lives at the escape said 65535 lives.
+  constexpr std::string_view OldWon = " 65535 lives,";
+  const std::size_t Old = Stored.find(OldWon);
+  const std::size_t Ticks = Replayed.find(" ticks, ");
+  const std::size_t Lives = Replayed.find(" lives,");
+  if (!Stored.starts_with("won, ") || Old == std::string::npos || Ticks == std::string::npos ||
+      Lives == std::string::npos || Lives < Ticks)
+    return false;
+  return Replayed.substr(0, Ticks + 7) + std::string(OldWon) + Replayed.substr(Lives + 7) == Stored;
+}
+
+namespace {
+// A line as an editor of another system may leave it, with a carriage return before its end.
+bool ReadLine(std::istream& In, std::string& Line) {
+  if (!std::getline(In, Line))
+    return false;
+  if (!Line.empty() && Line.back() == '\r')
+    Line.pop_back();
+  return true;
+}
+} // namespace
 
 TRecordsTable DecodeRecords(const std::string& Text) {
   std::istringstream In(Text);
   std::string Line;
-  if (!std::getline(In, Line) || Line != FirstLine)
+  if (!ReadLine(In, Line) || Line != FirstLine)
     throw ERecordsDamaged("it is not a records file");
   TRecordsTable Table;
-  for (std::size_t Number = 2; std::getline(In, Line); ++Number) {
+  for (std::size_t Number = 2; ReadLine(In, Line); ++Number) {
     if (!PrintableLine(Line))
       Damaged(Number, "unreadable characters");
     std::istringstream Fields(Line);

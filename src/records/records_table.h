@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The player's best escapes: for each start level and trash generator, the
@@ -54,6 +55,11 @@ public:
 
 // The records file: a first line naming it, then one line per record.
 std::string EncodeRecords(const TRecordsTable& Table);
+// One record's line in that file.
+std::string RecordLine(const TRecord& Record);
+// Whether a replay's outcome line is the one a record keeps. Records won
+// before the line showed the lives at the escape keep "65535 lives" there.
+bool SameOutcome(const std::string& Replayed, const std::string& Stored);
 TRecordsTable DecodeRecords(const std::string& Text);
 
 // Whether a name may be a record's recording in the records folder: letters,

@@ -15,6 +15,8 @@ TSoundCueSink* SetSoundCueSink(TSoundCueSink* Sink) {
   return Old;
 }
 
+TSoundCueSink* SoundCueSinkInUse() { return CueSink; }
+
 void PlayBoomSound(std::int32_t X) { Send(TSoundCue::Boom, X); }
 void PlayFartSound(std::int32_t X) { Send(TSoundCue::Fart, X); }
 void PlayGetBombSound(std::int32_t X) { Send(TSoundCue::GetBomb, X); }

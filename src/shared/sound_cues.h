@@ -27,3 +27,4 @@ public:
 
 // Installs the sink and returns the one it replaces; nullptr silences the cues.
 TSoundCueSink* SetSoundCueSink(TSoundCueSink* Sink);
+TSoundCueSink* SoundCueSinkInUse();

@@ -2,6 +2,7 @@
 
 #include "platform/app_paths.h"
 #include "platform/files.h"
+#include "records/record_proofs.h"
 #include "records/records_report.h"
 #include "records/records_store.h"
 
@@ -201,7 +202,8 @@ int PrintRecords() {
   if (const std::string Notice = Store.TakeNotice(); !Notice.empty())
     std::fprintf(stderr, "%s\n", Notice.c_str());
   const std::string Report =
-      RecordsReport(Table, Store.Folder(), [&Store](const TRecord& R) { return FileExists(Store.RecordingPath(R)); });
+      RecordsReport(Table, Store.Folder(), [&Store](const TRecord& R) { return FileExists(Store.RecordingPath(R)); },
+                    [&Store](const TRecord& R) { return KeptProofState(Store, R); });
   std::fputs(Report.c_str(), stdout);
   return 0;
 }
@@ -250,7 +252,7 @@ int AnswerWithoutPlaying(const TCommandLine& Line) {
   return 2;
 }
 
-std::string RecordPathClash(const std::string& RecordPath, const TAppFiles& Files) {
+std::string RecordPathClash(const std::string& RecordPath, const TAppFiles& Files, const std::string& RecordsDir) {
   if (RecordPath.empty())
     return {};
   const std::string Named = "cannot record to " + Quoted(RecordPath) + ": ";
@@ -261,6 +263,9 @@ std::string RecordPathClash(const std::string& RecordPath, const TAppFiles& File
   if (SameFile(RecordPath, Data) || IsOrIsInside(RecordPath, Data / "sprites") ||
       IsOrIsInside(RecordPath, Data / "sounds"))
     return Named + "that is in the game's data folder " + Quoted(Files.Dir);
+  // The records table and the recordings that prove its records.
+  if (!RecordsDir.empty() && IsOrIsInside(RecordPath, RecordsDir))
+    return Named + "that is in the records folder " + Quoted(RecordsDir);
   return {};
 }
 

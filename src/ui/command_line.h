@@ -30,8 +30,9 @@ int AnswerWithoutPlaying(const TCommandLine& Line);
 
 // Why "--record PATH" must not be used with these files, or empty when it
 // may: the recording would overwrite the settings file (also through a link
-// or under another name for the same file), or land in the game's data folder.
-std::string RecordPathClash(const std::string& RecordPath, const TAppFiles& Files);
+// or under another name for the same file), or land in the game's data folder
+// or in the records folder (the table, and the recordings behind its records).
+std::string RecordPathClash(const std::string& RecordPath, const TAppFiles& Files, const std::string& RecordsDir);
 
 // Says why the game does not start (standard error) and gives exit code 2.
 int RefuseToPlay(const std::string& Reason);

@@ -48,6 +48,8 @@ TKeyId KeyIdOf(const QKeyEvent& Event) {
   return static_cast<TKeyId>(Key) | (Keypad ? static_cast<TKeyId>(Qt::KeypadModifier) : 0);
 }
 
+const TKeyBindings* KeyBindingsInUse() { return Active; }
+
 const TKeyBindings* UseKeyBindings(const TKeyBindings* aBindings) {
   const TKeyBindings* Previous = Active;
   Active = aBindings;

@@ -35,6 +35,7 @@ TKeyId KeyIdOf(const QKeyEvent& Event);
 // The player's keys that GameKeyCode goes by from now on; nullptr: the
 // defaults. Gives the ones in use before. The table must outlive its use.
 const TKeyBindings* UseKeyBindings(const TKeyBindings* Bindings);
+const TKeyBindings* KeyBindingsInUse();
 
 // A key press carrying the game's key code, as the window would receive it.
 // It stands for the code whatever keys the player has chosen: the game's own

@@ -1,4 +1,6 @@
+#include "platform/app_paths.h"
 #include "platform/random.h"
+#include "records/records_store.h"
 #include "ui/app_icon.h"
 #include "ui/app_info.h"
 #include "ui/command_line.h"
@@ -23,7 +25,10 @@ int main(int argc, char** argv) {
   TReplayOptions Asked = Line.Replay;
   if (const char* Feed = std::getenv("CLANKORA_FEED_RECORDING"); Feed != nullptr && *Feed != 0)
     Asked.FeedPath = Feed;
-  if (const std::string Clash = RecordPathClash(Line.Replay.RecordPath, Files); !Clash.empty())
+  const TAppEnvironment Env = CurrentAppEnvironment();
+  if (const std::string Clash =
+          RecordPathClash(Line.Replay.RecordPath, Files, RecordsFolder(Env.XdgDataHome, Env.Home));
+      !Clash.empty())
     return RefuseToPlay(Clash);
   TReplaySession Replay(Asked); // before the first seed: a recording keeps it, a replay gives it
   Randomize();

@@ -1,12 +1,13 @@
 #include "ui/record_proof.h"
 
 #include "engine/game.h"
-#include "platform/message_box_qt.h"
 #include "platform/random.h"
 #include "replay/outcome.h"
 #include "replay/player.h"
 #include "shared/app_title.h"
+#include "ui/borrowed_state.h"
 #include "ui/main_window.h"
+#include "ui/program.h"
 #include "ui/replay_run.h"
 
 #include <QCoreApplication>
@@ -103,6 +104,11 @@ TProof Follow(TFrmMain& Main, TFrmMain& Replayed, TReplayPlayer& Player, TReplay
 }
 } // namespace
 
+TReplayedFigures FiguresOf(const TGame& G) {
+  return {OutcomeLine(G), G.TickCount, G.LivesAtEscape, G.PlayedMs, static_cast<std::int32_t>(G.StartHardnessLevel),
+          G.TrashGeneratorAlgorythmIndex};
+}
+
 TProof ReplayInside(TFrmMain& Main, const std::vector<std::uint8_t>& Recording, TReplayView View) {
   TRecording Decoded;
   try {
@@ -113,20 +119,18 @@ TProof ReplayInside(TFrmMain& Main, const std::vector<std::uint8_t>& Recording, 
   TScratchFolder Scratch;
   if (Scratch.Path.empty())
     return {{}, "No folder for the replay's settings can be made."};
-  const std::string Draws = RandomState();
-  TProof Proof;
-  {
-    const std::string IniPath = Scratch.Path + "/replay.ini";
-    if (View == TReplayView::Shown)
-      WriteView(Main, IniPath);
-    TReplayPlayer Player(std::move(Decoded), ProofName);
-    Randomize(); // the program's first seed, as it starts
-    TFrmMain Replayed(TAppFiles{Main.DataDir(), IniPath, {}});
-    const TInputHold Hold(Replayed);
-    Proof = Replayed.Game ? Follow(Main, Replayed, Player, View) : TProof{{}, "The game's pictures cannot be loaded."};
-  }
-  SetRandomState(Draws);
-  SetMessageOwnerWindow(&Main);
-  Main.UsePlayersKeys();
-  return Proof;
+  // Made first, given back last: everything the replay's window changes.
+  const TBorrowedState Borrowed;
+  const std::string IniPath = Scratch.Path + "/replay.ini";
+  if (View == TReplayView::Shown)
+    WriteView(Main, IniPath);
+  TReplayPlayer Player(std::move(Decoded), ProofName);
+  Randomize(); // the program's first seed, as it starts
+  // As "--replay" makes it: no sound module, no settings dialog.
+  TProgram Replayed;
+  AssembleProgram(Replayed, TAppFiles{Main.DataDir(), IniPath, {}}, {.Sound = false, .Settings = false});
+  if (!Replayed.Main->Game)
+    return {{}, "The game's pictures cannot be loaded."};
+  const TInputHold Hold(*Replayed.Main);
+  return Follow(Main, *Replayed.Main, Player, View);
 }

@@ -1,10 +1,16 @@
 #pragma once
 
+#include "records/record_proofs.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class TFrmMain;
+class TGame;
+
+// The figures of a game that has ended, as a record claims them.
+TReplayedFigures FiguresOf(const TGame& Game);
 
 // What replaying a recording inside the running game gave: the outcome line
 // it ended with, or why it could not be followed to its end.
@@ -14,10 +20,10 @@ struct TProof {
 };
 
 // Replays a recording inside the running game, in a main window of its own,
-// while the player's window waits (the keys meant for it do nothing
-// meanwhile), and the random generator, the key bindings, the pads and the
-// message boxes' owner are as they were. Nothing of the player's settings is
-// read or written, and the replay is silent.
+// made as the program makes one for "--replay", while the player's window
+// waits (the keys meant for it do nothing meanwhile). What it changes of the
+// program's state is given back whole afterwards (TBorrowedState). Nothing of
+// the player's settings is read or written, and the replay is silent.
 //
 // Hidden: as "--verify" does, never shown, as fast as it goes.
 // Shown: as "--replay" does, in place of the player's window and at the

@@ -10,6 +10,8 @@
 #include "ui/record_proof.h"
 #include "ui/records_screen.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <ctime>
 
@@ -27,11 +29,18 @@ std::string RecordNote(std::size_t Place) {
 
 TRecordsKeeper::TRecordsKeeper(TFrmMain& aMain, TReplayRecorder& aRecorder, TInputWatch* aNext,
                                const std::string& Folder)
-    : Main(aMain), Recorder(aRecorder), Next(aNext), Records(Folder), Shown(new TRecordsScreen(aMain, Records)) {
+    : Main(aMain), Recorder(aRecorder), Next(aNext), Records(Folder),
+      Proofs(Records, QCoreApplication::applicationFilePath().toStdString()),
+      Shown(new TRecordsScreen(aMain, Records)) {
   Prove = [this](const std::vector<std::uint8_t>& Recording) { return ReplayInside(Main, Recording, TReplayView::Hidden); };
   Now = [] { return static_cast<std::int64_t>(std::time(nullptr)); };
   Main.WatchInput(this);
-  connect(&Main, &TFrmMain::RecordsAsked, this, [this] { Shown->Open(); });
+  connect(&Main, &TFrmMain::RecordsAsked, this, [this] {
+    Shown->Open();
+    Proofs.CheckTable();
+  });
+  Shown->ProofOf = [this](const TRecord& Record) { return Proofs.StateOf(Record); };
+  connect(&Proofs, &TRecordChecker::Changed, Shown, [this] { Shown->update(); });
   Shown->Replay = [this](const TRecord& Record) { ReplayRecord(Record); };
   connect(&Watch, &QTimer::timeout, this, [this] { Look(); });
   Watch.start(LookMs);
@@ -110,6 +119,9 @@ void TRecordsKeeper::KeepWin() {
       Tell(Records.Fault());
     return;
   }
+  for (const TRecord& Kept : Records.Table().All())
+    if (Kept.File == Records.Table().Newest)
+      Proofs.NoteGenuine(Kept, Recording);
   G.WinNote = RecordNote(Place);
   G.Render();
   Main.Screen().CopyFrom(*G.Scr);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/records_store.h"
+#include "ui/record_checker.h"
 #include "ui/input_watch.h"
 
 #include <QObject>
@@ -37,6 +38,8 @@ public:
   TRecordsStore& Store() { return Records; }
   // F3's screen, a child of the main window's picture.
   TRecordsScreen& Screen() { return *Shown; }
+  // Proves the records on this machine, each once, without the window waiting.
+  TRecordChecker& Checker() { return Proofs; }
   // How a recording is proved; the game's own replay unless a test says otherwise.
   std::function<TProof(const std::vector<std::uint8_t>&)> Prove;
   // The time of a record, seconds since 1970.
@@ -54,6 +57,7 @@ private:
   TReplayRecorder& Recorder;
   TInputWatch* Next;
   TRecordsStore Records;
+  TRecordChecker Proofs;
   TRecordsScreen* Shown;
   QTimer Watch;
   bool Counts = true; // neither the level nor the settings changed since the new game

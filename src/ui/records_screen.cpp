@@ -28,6 +28,9 @@ TRecordsScreen::TRecordsScreen(TFrmMain& aMain, TRecordsStore& aStore)
 
 void TRecordsScreen::Open() {
   Store.Load();
+  // Told once, where the player is looking, and on the standard error for the full story.
+  if (const std::string Full = Store.TakeNotice(&Told); !Full.empty())
+    std::fprintf(stderr, "%s\n", Full.c_str());
   Shown = std::clamp(Main.Game->TrashGeneratorAlgorythmIndex, 0, Generators - 1);
   Row = std::clamp(static_cast<std::int32_t>(Main.Game->StartHardnessLevel), 1, Levels) - 1;
   setGeometry(parentWidget()->rect());
@@ -72,7 +75,9 @@ std::vector<std::string> TRecordsScreen::Lines() const {
     }
     std::snprintf(Line, sizeof Line, "Level %2d   %s   %u %s   %s", Level, PlayTimeText(Best.PlayedMs).c_str(),
                   Best.Lives, Best.Lives == 1 ? "life" : "lives", RecordDate(Best.Date).c_str());
-    Out.push_back(Line + RecordMarks(Best, Best.File == Store.Table().Newest, FileExists(Store.RecordingPath(Best))));
+    const TProofState Proof = ProofOf ? ProofOf(Best) : TProofState::Unproven;
+    Out.push_back(Line +
+                  RecordMarks(Best, Best.File == Store.Table().Newest, FileExists(Store.RecordingPath(Best)), Proof));
   }
   return Out;
 }
@@ -101,6 +106,15 @@ void TRecordsScreen::paintEvent(QPaintEvent*) {
       P.fillRect(Line, QColor(255, 255, 0, 60));
     P.setPen(I == Row ? Yellow : QColor(230, 230, 230));
     P.drawText(Line.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::fromStdString(Rows[I]));
+  }
+  if (!Told.empty()) {
+    Face.setPixelSize(12);
+    P.setFont(Face);
+    P.setPen(QColor(255, 140, 120));
+    P.drawText(QRect(24, FirstRowY + Levels * RowHeight - 2, PictureWidth - 48, 32),
+               Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(Told));
+    Face.setPixelSize(15);
+    P.setFont(Face);
   }
   P.setPen(QColor(200, 200, 200));
   P.drawText(QRect(0, PictureHeight - 50, PictureWidth, 24), Qt::AlignHCenter,

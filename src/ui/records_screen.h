@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/record_proofs.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -28,6 +30,11 @@ public:
   std::int32_t SelectedLevel() const { return Row + 1; }
   // Each start level's line as it is shown, level 1 first.
   std::vector<std::string> Lines() const;
+  // What the screen tells of the records file this time it opened (a damaged
+  // file moved aside, one that cannot be read); empty when all is well.
+  const std::string& Notice() const { return Told; }
+  // How far a record is proved by its recording; unproven without.
+  std::function<TProofState(const TRecord&)> ProofOf;
   // Replays a record's recording; given only records that can be replayed.
   std::function<void(const TRecord&)> Replay;
 
@@ -46,4 +53,5 @@ private:
   TRecordsStore& Store;
   std::int32_t Shown = 0;
   std::int32_t Row = 0;
+  std::string Told;
 };

@@ -8,6 +8,8 @@
 #include "replay/recorder.h"
 #include "shared/app_title.h"
 #include "ui/main_window.h"
+#include "ui/record_checker.h"
+#include "ui/record_proof.h"
 #include "ui/records_keeper.h"
 #include "ui/replay_run.h"
 
@@ -194,6 +196,9 @@ int TReplaySession::Conclude(TFrmMain& Main, int Result) {
   }
   if (Driver->Complete()) {
     PrintOutcome(Main);
+    // The records keeper asks for the game's own figures, to compare with what a record claims.
+    if (Verifying() && qEnvironmentVariable(ProofFiguresVariable) == "1")
+      std::printf("%s\n", FiguresLine(FiguresOf(*Main.Game)).c_str());
     return Result;
   }
   if (Verifying()) {

@@ -74,4 +74,18 @@ for target in "$game/clankora.ini" "$work/link.rec" "$game/sprites/odd.rec"; do
   cmp -s "$work/kept" "$game/clankora.ini" || fail "--record $target changed the settings file"
 done
 [ ! -e "$game/sprites/odd.rec" ] || fail "a recording was made in the data folder"
+
+# Nor is the records folder: the table and the recordings behind its records.
+records="$work/home/.local/share/clankora"
+mkdir -p "$records"
+printf 'kept\n' >"$work/kept-record"
+for name in records 1-0-20261211-101500.rec; do
+  cp "$work/kept-record" "$records/$name"
+  code=0
+  (cd "$work" && env -i HOME="$work/home" PATH=/usr/bin:/bin timeout 20 "$game/clankora" --record "$records/$name" \
+     >"$work/out" 2>"$work/err") || code=$?
+  [ "$code" -eq 2 ] || fail "--record onto the records folder's $name exited with $code, not 2"
+  grep -q "records folder" "$work/err" || fail "--record onto $name did not say why: $(cat "$work/err")"
+  cmp -s "$work/kept-record" "$records/$name" || fail "--record onto $name changed it"
+done
 echo "command line: all steps passed"

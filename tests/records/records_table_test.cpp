@@ -96,26 +96,52 @@ TEST(RecordsFile, RefusesWhatIsNotARecordsFile) {
   EXPECT_EQ(DecodeRecords(Head + Good).All().size(), 1u);
 }
 
+// An editor of another system ends its lines with a carriage return: the file is the same file.
+TEST(RecordsFile, ReadsLinesEndedWithACarriageReturn) {
+  TRecordsTable Table;
+  Table.Add(Escape(300, 1, 4, 2));
+  Table.Newest = "game-300-1.rec";
+  const std::string Unix = EncodeRecords(Table);
+  std::string Windows, FirstOnly = Unix;
+  for (const char C : Unix)
+    Windows += C == '\n' ? std::string("\r\n") : std::string(1, C);
+  FirstOnly.insert(FirstOnly.find('\n'), "\r");
+  for (const std::string& Text : {Windows, FirstOnly}) {
+    const TRecordsTable Read = DecodeRecords(Text);
+    EXPECT_EQ(Read.All(), Table.All());
+    EXPECT_EQ(Read.Newest, "game-300-1.rec");
+    ASSERT_EQ(Read.All().size(), 1u);
+    EXPECT_EQ(Read.All()[0].Outcome.back(), Table.All()[0].Outcome.back()) << "no carriage return kept in the line";
+  }
+}
+
 TEST(RecordsFile, ShowsTimeAsMinutesSecondsAndTenths) {
   EXPECT_EQ(PlayTimeText(0), "0:00.0");
   EXPECT_EQ(PlayTimeText(61999), "1:01.9");
   EXPECT_EQ(PlayTimeText(600000), "10:00.0");
 }
 
-TEST(RecordsReport, MarksTheNewestAndTheRecordsThatCannotBeReplayed) {
+TEST(RecordsReport, MarksTheNewestTheRecordsThatCannotBeReplayedAndHowFarEachIsProved) {
   TRecord Old = Escape(300);
   Old.Rules = 99;
-  EXPECT_EQ(RecordMarks(Escape(300), true, true), "  newest");
-  EXPECT_EQ(RecordMarks(Old, false, true), "  rules 99, no replay");
-  EXPECT_EQ(RecordMarks(Escape(300), false, false), "  recording missing");
-  EXPECT_EQ(RecordMarks(Escape(300), false, true), "");
+  constexpr TProofState Genuine = TProofState::Genuine;
+  EXPECT_EQ(RecordMarks(Escape(300), true, true, Genuine), "  newest");
+  EXPECT_EQ(RecordMarks(Old, false, true, TProofState::Unproven), "  rules 99, no replay");
+  EXPECT_EQ(RecordMarks(Escape(300), false, false, TProofState::Unproven), "  recording missing");
+  EXPECT_EQ(RecordMarks(Escape(300), false, true, Genuine), "");
+  EXPECT_EQ(RecordMarks(Escape(300), true, true, TProofState::Unproven), "  newest  unproven");
+  EXPECT_EQ(RecordMarks(Escape(300), false, true, TProofState::Checking), "  checking...");
+  EXPECT_EQ(RecordMarks(Escape(300), false, true, TProofState::Fails), "  does not replay");
 
   TRecordsTable Table;
   Table.Add(Old);
   Table.Add(Escape(200, 1, 3, 2));
-  const std::string Report = RecordsReport(Table, "/records", [](const TRecord&) { return true; });
+  const std::string Report = RecordsReport(
+      Table, "/records", [](const TRecord&) { return true; },
+      [](const TRecord& R) { return R.Generator == 2 ? TProofState::Fails : TProofState::Genuine; });
   EXPECT_NE(Report.find("Robot can escape:\n  level  1   1.    0:00.9  2 lives"), std::string::npos) << Report;
   EXPECT_NE(Report.find("rules 99, no replay"), std::string::npos) << Report;
   EXPECT_NE(Report.find("Normal:\n  none yet"), std::string::npos) << Report;
   EXPECT_NE(Report.find("Random:\n  level  3   1.    0:00.6  1 life "), std::string::npos) << Report;
+  EXPECT_NE(Report.find("does not replay"), std::string::npos) << Report;
 }

@@ -113,7 +113,9 @@ protected:
   }
   void TearDown() override { fs::remove_all(Dir); }
 
-  std::string Clash(const fs::path& Record) const { return RecordPathClash(Record.string(), Files); }
+  std::string Clash(const fs::path& Record) const {
+    return RecordPathClash(Record.string(), Files, (Dir / "records").string());
+  }
 
   fs::path Dir;
   TAppFiles Files;
@@ -142,9 +144,25 @@ TEST_F(RecordPathTest, TheDataFolderAndWhatIsInItAreRefused) {
     EXPECT_NE(Clash(Record).find("the game's data folder"), std::string::npos) << Record;
 }
 
+// A recording written over the table would lose every record; one written
+// over a record's recording would leave the record without its proof.
+TEST_F(RecordPathTest, EveryFileOfTheRecordsFolderIsRefused) {
+  const fs::path Records = Dir / "records";
+  fs::create_directories(Records);
+  for (const char* Name : {"records", "records.bad", "1-0-20261211-101500.rec"})
+    std::ofstream(Records / Name) << "kept";
+  fs::create_symlink(Records / "records", Dir / "table-link");
+  for (const fs::path& Record : {Records / "records", Records / "records.bad", Records / "1-0-20261211-101500.rec",
+                                 Records / "new.rec", Records, Dir / "table-link", Dir / "game" / ".." / "records" / "records"}) {
+    const std::string Reason = Clash(Record);
+    EXPECT_NE(Reason.find("that is in the records folder"), std::string::npos) << Record << ": " << Reason;
+  }
+  EXPECT_EQ(RecordPathClash((Records / "records").string(), Files, ""), "") << "no records folder, nothing to keep";
+}
+
 TEST_F(RecordPathTest, OtherPathsAreFreeAlsoBesideTheProgram) {
   for (const fs::path& Record : {Dir / "game.rec", Dir / "game" / "game.rec", Dir / "elsewhere" / "x.rec"})
     EXPECT_EQ(Clash(Record), "") << Record;
-  EXPECT_EQ(RecordPathClash("", Files), "");
+  EXPECT_EQ(RecordPathClash("", Files, (Dir / "records").string()), "");
 }
 } // namespace

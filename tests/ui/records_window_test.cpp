@@ -1,12 +1,16 @@
 #include "ui/ui_fixture.h"
 
 #include "platform/random.h"
+#include "platform/tick.h"
+#include "records/record_proofs.h"
+#include "records/records_report.h"
 #include "records/records_store.h"
 #include "replay/outcome.h"
 #include "replay/recorder.h"
 #include "support/fixed_seeds.h"
 #include "support/test_game.h"
 #include "support/yard_text.h"
+#include "ui/borrowed_state.h"
 #include "ui/record_proof.h"
 #include "ui/records_keeper.h"
 #include "ui/records_screen.h"
@@ -224,6 +228,38 @@ TEST_F(RecordsWindowTest, AWonGameBecomesARecordWhoseRecordingReplaysToItsLine) 
     std::ofstream(Keep, std::ios::binary) << Recording;
 }
 
+// The proof of a record runs while the player's sound module listens: it
+// must hear nothing of it, and find the game's program-wide state as it was.
+TEST_F(RecordsWindowTest, AHiddenReplayIsSilentAndGivesBackEverythingItBorrowed) {
+  StartRecorded(WinningSeed);
+  std::mt19937 Whim(WinningSeed);
+  Play({}, &Whim);
+  ASSERT_EQ(Game().Lives, TGame::WonLives);
+  const TRecord R = TRecordsStore(RecordsDir()).Load().Pair(1, 0).at(0);
+  const std::string Recording = ReadText(RecordsDir() + "/" + R.File);
+
+  TCueRecorder PlayersSound;
+  StopOutsideClockAt(OutsideTickCount() + 60000);
+  const TBorrowedState::TTaken Before = TBorrowedState::Now();
+  const TProof Again = ReplayInside(*Main, std::vector<std::uint8_t>(Recording.begin(), Recording.end()),
+                                    TReplayView::Hidden);
+  const TBorrowedState::TTaken After = TBorrowedState::Now();
+  LetOutsideClockRun();
+
+  ASSERT_EQ(Again.Line, R.Outcome) << Again.Fault;
+  EXPECT_TRUE(PlayersSound.Calls.empty()) << PlayersSound.Calls.size() << " cues reached the player's sound, first "
+                                          << PlayersSound.Calls.front();
+  EXPECT_TRUE(After.RandomState == Before.RandomState) << "the game's next draws would differ";
+  EXPECT_EQ(After.Ticks, Before.Ticks);
+  EXPECT_EQ(After.Seeds, Before.Seeds);
+  EXPECT_EQ(After.Draws, Before.Draws);
+  EXPECT_EQ(After.ClockStop, Before.ClockStop);
+  EXPECT_EQ(After.Cues, static_cast<TSoundCueSink*>(&PlayersSound));
+  EXPECT_EQ(After.MessageOwner, Before.MessageOwner);
+  EXPECT_EQ(After.Keys, Before.Keys);
+  EXPECT_EQ(After.PadButtons, Before.PadButtons);
+}
+
 TEST_F(RecordsWindowTest, ALostGameIsNeverARecord) {
   StartRecorded(LosingSeed);
   std::mt19937 Whim(LosingSeed);
@@ -258,6 +294,96 @@ TEST_F(RecordsWindowTest, ARecordingThatDoesNotReplayToItsLineIsNotKept) {
   EXPECT_NE(Told.find("not kept as a record: its recording does not replay to"), std::string::npos) << Told;
   EXPECT_FALSE(std::filesystem::exists(RecordsDir() + "/records"));
   EXPECT_EQ(Game().WinNote, "");
+}
+
+// A record is shown as genuine only once the game has replayed its
+// recording to everything the line claims. The replay runs as a process of
+// its own; here a stand-in for the program answers as the replay would.
+TEST_F(RecordsWindowTest, F3ProvesRecordsWithoutWaitingAndMarksThoseTheirRecordingsDoNotBearOut) {
+  const std::string Line = "won, 5976 ticks, 2 lives, level 1, yard 395754de8862c3fc";
+  const std::string Figures = "figures 5976 2 68712 1 0";
+  struct TCase {
+    const char* Name;
+    std::string Claimed; // the record's line in the records file
+    std::string Answer;  // what the replay prints
+    std::string Mark;
+  };
+  const std::vector<TCase> Cases = {
+      {"genuine", "record 1 0 5976 2 68712 1765400000 2 a.rec " + Line, Line + "\n" + Figures + "\n", ""},
+      {"a faster time claimed", "record 1 0 5976 2 1000 1765400000 2 a.rec " + Line, Line + "\n" + Figures + "\n",
+       "does not replay"},
+      {"more lives claimed", "record 1 0 5976 9 68712 1765400000 2 a.rec " + Line, Line + "\n" + Figures + "\n",
+       "does not replay"},
+      {"a lost game behind a won line", "record 1 0 5976 2 68712 1765400000 2 a.rec " + Line,
+       "lost, 5976 ticks, 0 lives, level 1, yard 395754de8862c3fc\n" + Figures + "\n", "does not replay"},
+  };
+  for (const TCase& Case : Cases) {
+    std::filesystem::remove_all(RecordsDir());
+    std::filesystem::create_directories(RecordsDir());
+    std::ofstream(RecordsDir() + "/records") << "Clankora records 1\n" << Case.Claimed << "\n";
+    std::ofstream(RecordsDir() + "/a.rec") << "the recording";
+    const std::string Replayer = Dir.Path() + "/replayer.sh";
+    std::ofstream(Replayer) << "#!/bin/sh\necho \"$@ $CLANKORA_PROOF_FIGURES\" >\"" << Dir.Path()
+                           << "/asked\"\nsleep 0.3\nprintf '%s' '" << Case.Answer << "'\n";
+    std::filesystem::permissions(Replayer, std::filesystem::perms::owner_all);
+    StartRecorded(WinningSeed);
+    Keeper->Checker().Program = Replayer;
+    TRecordsScreen& Screen = Keeper->Screen();
+
+    Press(vkF3);
+    EXPECT_NE(Screen.Lines()[0].find("checking..."), std::string::npos) << Case.Name << ": " << Screen.Lines()[0];
+    QKeyEvent Right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Screen, &Right);
+    EXPECT_EQ(Screen.Generator(), 1) << "the screen answers while the record is checked";
+    QElapsedTimer Waited;
+    Waited.start();
+    while (Keeper->Checker().Busy() && Waited.elapsed() < 20000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_FALSE(Keeper->Checker().Busy()) << Case.Name;
+    QKeyEvent Left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Screen, &Left);
+    const std::string Shown = Screen.Lines()[0];
+    if (Case.Mark.empty()) {
+      EXPECT_TRUE(Shown.ends_with(RecordDate(1765400000))) << Case.Name << ", no mark: " << Shown;
+    }
+    EXPECT_EQ(Shown.find("unproven"), std::string::npos) << Case.Name << ": " << Shown;
+    EXPECT_EQ(Shown.find("checking"), std::string::npos) << Case.Name << ": " << Shown;
+    if (!Case.Mark.empty()) {
+      EXPECT_NE(Shown.find(Case.Mark), std::string::npos) << Case.Name << ": " << Shown;
+    }
+    std::ifstream Asked(Dir.Path() + "/asked");
+    std::string Arguments;
+    std::getline(Asked, Arguments);
+    EXPECT_EQ(Arguments, "--replay " + RecordsDir() + "/a.rec --verify 1") << Case.Name;
+
+    // The verdict is kept: the next look at the records replays nothing.
+    std::filesystem::remove(Dir.Path() + "/asked");
+    TRecordsStore Store(RecordsDir());
+    const TRecord Kept = Store.Load().All().at(0);
+    EXPECT_EQ(KeptProofState(Store, Kept), Case.Mark.empty() ? TProofState::Genuine : TProofState::Fails) << Case.Name;
+    Screen.Leave();
+    Press(vkF3);
+    EXPECT_FALSE(Keeper->Checker().Busy()) << Case.Name << ": checked again";
+    Screen.Leave();
+    TearDown();
+  }
+}
+
+TEST_F(RecordsWindowTest, F3TellsOnScreenOnceWhereADamagedRecordsFileWent) {
+  std::filesystem::create_directories(RecordsDir());
+  std::ofstream(RecordsDir() + "/records") << "Clankora records 1\nrecord of nothing\n";
+  StartRecorded(WinningSeed);
+  testing::internal::CaptureStderr();
+  Press(vkF3);
+  const std::string Told = testing::internal::GetCapturedStderr();
+  TRecordsScreen& Screen = Keeper->Screen();
+  ASSERT_TRUE(Screen.IsOpen());
+  EXPECT_NE(Screen.Notice().find(RecordsDir() + "/records.bad"), std::string::npos) << Screen.Notice();
+  EXPECT_TRUE(std::filesystem::exists(RecordsDir() + "/records.bad"));
+  EXPECT_NE(Told.find("is damaged (line 2"), std::string::npos) << Told;
+  Screen.Leave();
+  Press(vkF3);
+  EXPECT_EQ(Screen.Notice(), "") << "told once";
 }
 
 TEST_F(RecordsWindowTest, F3ShowsTheBestEscapePerLevelAndEnterReplaysIt) {
