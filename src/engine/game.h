@@ -125,11 +125,11 @@ public:
   std::uint32_t PreviousTime = 0;     // CurrentTime of the previous tick
   std::uint32_t CurrentTime = 0;      // the clock as the current tick started
   std::uint32_t TickCount = 0;        // ticks run since the last new game
-  std::uint32_t BlocksCounter = 0;    // unused
+  std::uint32_t BlocksCounter = 0;    // declared with the game's state, never used
   std::uint32_t FreeCellsCounter = 0; // empty cells counted by the last tick
   std::unique_ptr<TPicture> Scr;      // everything is drawn here, 640 x 480
   TRect ScrRect;
-  TRect aRect;
+  TRect aRect; // declared with the game's state, never used
   std::unique_ptr<TGameGrid> GameGrid;
   std::unique_ptr<TSpritesContainer> SpritesContainer;
   std::unique_ptr<TTruck> Truck;
@@ -197,8 +197,6 @@ public:
   // what changed since the last call; returns the rectangles of Scr that
   // changed (all of it after other drawing, none when nothing changed).
   const std::vector<TPictureRect>& RenderChanges();
-  void DrawGrid();
-  void DrawMessageStr();
   void DrawStatusStr();
   void DrawPaused();
   void DrawInitScreen();
@@ -206,6 +204,11 @@ public:
   void DrawAboutScreen();
   void DrawWinScreen();
   void DrawLooseScreen();
+  // Diagnostics for whoever works on the rules, never drawn in play: the
+  // generator and the free cells as text, the grid of cells with their
+  // numbers, and one cell's state and ticks to its next process.
+  void DrawMessageStr();
+  void DrawGrid();
   void DrawCellState(std::uint32_t X, std::uint32_t Y);
   // What cell (X, Y) shows now.
   TCellLook CellLook(std::uint32_t X, std::uint32_t Y) const;

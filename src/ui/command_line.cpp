@@ -16,10 +16,10 @@
 namespace fs = std::filesystem;
 
 namespace {
-enum class TOption { Record, Replay, Verify, Measure, Records, Help, Version };
+enum class TOptionId { Record, Replay, Verify, Measure, Records, Help, Version };
 
-struct TOptionSpec {
-  TOption Id;
+struct TOption {
+  TOptionId Id;
   std::string_view Long;
   std::string_view Short; // empty when there is none
   std::string_view Value; // what the option takes, empty for a switch
@@ -27,20 +27,20 @@ struct TOptionSpec {
 };
 
 // Every option, in the order the usage lists them.
-constexpr TOptionSpec Options[] = {
-    {TOption::Record, "--record", "", "FILE", "play, and write the game to FILE as it goes"},
-    {TOption::Replay, "--replay", "", "FILE", "play the recording in FILE back in the window"},
-    {TOption::Verify, "--verify", "", "", "with --replay: replay with no window, at full speed"},
-    {TOption::Measure, "--measure", "", "SECONDS", "play SECONDS long, print how fast the game ran, end"},
-    {TOption::Records, "--records", "", "", "print the best escapes kept, for every generator, and end"},
-    {TOption::Help, "--help", "-h", "", "print this help and end"},
-    {TOption::Version, "--version", "-V", "", "print the version and end"},
+constexpr TOption Options[] = {
+    {TOptionId::Record, "--record", "", "FILE", "play, and write the game to FILE as it goes"},
+    {TOptionId::Replay, "--replay", "", "FILE", "play the recording in FILE back in the window"},
+    {TOptionId::Verify, "--verify", "", "", "with --replay: replay with no window, at full speed"},
+    {TOptionId::Measure, "--measure", "", "SECONDS", "play SECONDS long, print how fast the game ran, end"},
+    {TOptionId::Records, "--records", "", "", "print the best escapes kept, for every generator, and end"},
+    {TOptionId::Help, "--help", "-h", "", "print this help and end"},
+    {TOptionId::Version, "--version", "-V", "", "print the version and end"},
 };
 
 constexpr int MaxMeasureSeconds = 86400;
 
-const TOptionSpec* FindOption(std::string_view Name) {
-  for (const TOptionSpec& Spec : Options)
+const TOption* FindOption(std::string_view Name) {
+  for (const TOption& Spec : Options)
     if (Name == Spec.Long || (!Spec.Short.empty() && Name == Spec.Short))
       return &Spec;
   return nullptr;
@@ -92,7 +92,7 @@ private:
       Value = Arg.substr(Equals + 1);
       Arg = Arg.substr(0, Equals);
     }
-    const TOptionSpec* Spec = FindOption(Arg);
+    const TOption* Spec = FindOption(Arg);
     if (Spec == nullptr)
       return Fail("unknown option " + Quoted(Arg));
     if (Spec->Value.empty()) {
@@ -110,41 +110,41 @@ private:
     Apply(*Spec, Value);
   }
 
-  void Apply(const TOptionSpec& Spec, std::string_view Value) {
+  void Apply(const TOption& Spec, std::string_view Value) {
     Given[static_cast<int>(Spec.Id)] = true;
     switch (Spec.Id) {
-    case TOption::Record:
+    case TOptionId::Record:
       Line.Replay.RecordPath = Value;
       break;
-    case TOption::Replay:
+    case TOptionId::Replay:
       Line.Replay.ReplayPath = Value;
       break;
-    case TOption::Verify:
+    case TOptionId::Verify:
       Line.Replay.Verify = true;
       break;
-    case TOption::Measure:
+    case TOptionId::Measure:
       if (!ReadSeconds(Value, Line.MeasureSeconds))
         Fail("--measure needs a whole number of seconds from 1 to " + std::to_string(MaxMeasureSeconds) + ", not " +
              Quoted(Value));
       break;
-    case TOption::Records:
-    case TOption::Help:
-    case TOption::Version:
+    case TOptionId::Records:
+    case TOptionId::Help:
+    case TOptionId::Version:
       break;
     }
   }
 
   // Help and version answer whatever else the line asks; the rest must fit together.
   void Conclude() {
-    if (Given[static_cast<int>(TOption::Help)]) {
+    if (Given[static_cast<int>(TOptionId::Help)]) {
       Line.Action = TCommandAction::Help;
       return;
     }
-    if (Given[static_cast<int>(TOption::Version)]) {
+    if (Given[static_cast<int>(TOptionId::Version)]) {
       Line.Action = TCommandAction::Version;
       return;
     }
-    if (Given[static_cast<int>(TOption::Records)]) {
+    if (Given[static_cast<int>(TOptionId::Records)]) {
       Line.Action = TCommandAction::Records;
       return;
     }
@@ -215,7 +215,7 @@ std::string UsageText() {
   std::string Text = "Usage: clankora [--record FILE | --replay FILE [--verify]] [--measure SECONDS]\n"
                      "       clankora --records | --help | --version\n\n"
                      "Guide a robot through a yard of falling trash.\n\nOptions:\n";
-  for (const TOptionSpec& Spec : Options) {
+  for (const TOption& Spec : Options) {
     std::string Names = Spec.Short.empty() ? "    " : std::string(Spec.Short) + ", ";
     Names += std::string(Spec.Long) + (Spec.Value.empty() ? "" : " " + std::string(Spec.Value));
     Text += "  " + Names + std::string(Names.size() < 24 ? 24 - Names.size() : 1, ' ') + std::string(Spec.Text) + "\n";

@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "assets/data_files.h"
 #include "assets/sound.h"
 #include "engine/changes.h"
 #include "engine/game.h"
@@ -29,8 +30,6 @@
 #include <iostream>
 
 namespace {
-constexpr std::int32_t StartScreenSize = 24257;
-constexpr std::int32_t AboutScreenSize = 26509;
 constexpr std::int32_t FirstLevel = 5;
 
 // A game installed without its data finds no folder of pictures at all: the
@@ -110,10 +109,7 @@ std::int32_t TFrmMain::GetFileSizeByName(const std::string& Name) {
 }
 
 void TFrmMain::RunDataFileTest() {
-  const std::string Sprites = AppPath + "/sprites/";
-  const std::int32_t SizeA = GetFileSizeByName(ExistingOrAlternative(Sprites + "1st_screen.png", ".spr"));
-  const std::int32_t SizeB = GetFileSizeByName(ExistingOrAlternative(Sprites + "about_screen.png", ".spr"));
-  if (SizeA == StartScreenSize && SizeB == AboutScreenSize)
+  if (CheckedFilesIntact(AppPath + "/sprites/", &GetFileSizeByName))
     return;
   ShowMessage({AppTitle,
                "Game files damaged or wrong!\r\nPlease reffer to \"" + DistributionUrl +

@@ -3,6 +3,7 @@
 // frame count the game draws it with.
 #include <gtest/gtest.h>
 
+#include "assets/data_files.h"
 #include "assets/sprites.h"
 #include "support/sound_spectrum.h"
 #include "support/test_pictures.h"
@@ -105,8 +106,8 @@ TEST_F(DataFilesTest, EverySetHasItsFramesAtTheSizeTheGameDrawsThem) {
 }
 
 TEST_F(DataFilesTest, TheTwoCheckedScreensHaveExactlyTheExpectedSizes) {
-  EXPECT_EQ(std::filesystem::file_size(SpritesDir + "1st_screen.png"), 24257u);
-  EXPECT_EQ(std::filesystem::file_size(SpritesDir + "about_screen.png"), 26509u);
+  for (const TCheckedFile& File : CheckedDataFiles)
+    EXPECT_EQ(std::filesystem::file_size(SpritesDir + File.Name), File.Bytes) << File.Name;
 }
 
 TEST_F(DataFilesTest, TheSpritesFolderHoldsEveryPictureAndNothingElse) {

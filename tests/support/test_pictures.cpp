@@ -1,6 +1,8 @@
 #include "support/test_pictures.h"
 #include "support/test_audio.h"
 
+#include "assets/data_files.h"
+
 #include <png.h>
 #include <zlib.h>
 
@@ -114,8 +116,8 @@ void PadPngToSize(const std::string& Path, std::size_t Size) {
 
 void WriteGameFolder(const std::string& Dir) {
   WriteSpritesFixture(Dir + "/sprites/");
-  PadPngToSize(Dir + "/sprites/1st_screen.png", 24257);
-  PadPngToSize(Dir + "/sprites/about_screen.png", 26509);
+  for (const TCheckedFile& File : CheckedDataFiles)
+    PadPngToSize(Dir + "/sprites/" + File.Name, File.Bytes);
   // Each sound a steady level of its own, so that what plays can be told apart.
   const char* Sounds[] = {"boom01.wav", "fart01.wav", "getbomb01.wav", "glassbreak01.wav", "ouch01.wav",
                           "pick01.wav", "placed01.wav", "spring01.wav", "step01.wav"};

@@ -10,8 +10,11 @@
 #include "png_file.h"
 #include "sounds.h"
 
+#include "assets/data_files.h"
+
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -20,9 +23,6 @@
 
 namespace {
 
-// The start and about screens are checked by their exact sizes when the game starts.
-constexpr std::size_t StartScreenBytes = 24257;
-constexpr std::size_t AboutScreenBytes = 26509;
 constexpr int ScreenColours = 64;
 
 std::map<std::string, QImage> DrawPictures() {
@@ -82,12 +82,13 @@ std::map<std::string, QImage> DrawPictures() {
 void WritePictures(const std::map<std::string, QImage>& Pictures, const std::string& Dir, std::ostream& Report) {
   for (const auto& [Name, Image] : Pictures) {
     const std::string Path = Dir + Name;
-    const bool Start = Name == "1st_screen.png", About = Name == "about_screen.png";
-    if (!Start && !About) {
+    const auto Checked = std::find_if(CheckedDataFiles.begin(), CheckedDataFiles.end(),
+                                      [&Name](const TCheckedFile& File) { return Name == File.Name; });
+    if (Checked == CheckedDataFiles.end()) {
       WriteFileBytes(Path, EncodeRgbaPng(Image));
       continue;
     }
-    const std::size_t Target = Start ? StartScreenBytes : AboutScreenBytes;
+    const std::size_t Target = Checked->Bytes;
     const std::size_t Packed = WritePngOfExactSize(Path, Image, ScreenColours, Target);
     Report << Name << ": picture " << Packed << " bytes, padded to " << Target << "\n";
   }
