@@ -13,5 +13,16 @@ using TKeyId = std::uint32_t;
 std::string KeyName(TKeyId Key);
 
 // The key a name stands for, in any case ("left", "Num+-"); nothing for a name
-// that is no single key, or one held with Ctrl, Alt, Shift or Meta.
+// that is no single key, one held with Ctrl, Alt, Shift or Meta, or one
+// holding a control character (a stray NUL or line break is no key's name).
 std::optional<TKeyId> KeyFromName(const std::string& Name);
+
+// Whether the key's name reads back as the same key. Some keys have none that
+// does: AltGr, Multi_key, the dead accents, Hyper and the like are given a
+// name made of unreadable characters, and µ and ÿ the name of their capital,
+// which is another key.
+bool KeyNameReadsBack(TKeyId Key);
+
+// The key as the player reads it: its name where that reads back, otherwise
+// its character (µ) or the window system's word for it ("AltGr", "Dead_Grave").
+std::string KeyCaption(TKeyId Key);

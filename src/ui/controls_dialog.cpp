@@ -22,7 +22,7 @@
 namespace {
 const QString WaitText = QStringLiteral("Press a key");
 
-QString Quoted(TKeyId Key) { return QStringLiteral("\"%1\"").arg(QString::fromStdString(KeyName(Key))); }
+QString Quoted(TKeyId Key) { return QStringLiteral("\"%1\"").arg(QString::fromStdString(KeyCaption(Key))); }
 } // namespace
 
 TFrmControls::TFrmControls(TFrmMain& aMain, TGame& aGame, TKeyBindings& aKeys, TPadBindings& aPad)
@@ -144,8 +144,13 @@ bool TFrmControls::TakeKey(const QKeyEvent& Event) {
   const TKeyId Key = KeyIdOf(Event);
   const TKeyCell Cell{TPlayAction(*WaitingRow), WaitingColumn};
   const TBindResult Result = Keys.Bind(Cell, Key);
-  if (Result.Refused) {
+  switch (Result.Refused) {
+  case TKeyRefusal::None: break;
+  case TKeyRefusal::WindowsOwn:
     Note->setText(Quoted(Key) + QStringLiteral(" stays with the window's own commands; choose another key."));
+    return true;
+  case TKeyRefusal::Unkept:
+    Note->setText(Quoted(Key) + QStringLiteral(" cannot be kept as a key: choose another."));
     return true;
   }
   WaitingRow.reset();

@@ -18,7 +18,9 @@ struct TPadBindings;
 // The Controls dialog: the player's keys, two cells for each action, and what
 // the pad's buttons do. A cell is changed by clicking it (or selecting it and
 // pressing Enter) and pressing the new key; a key another action had moves
-// here, and the dialog says from where. Delete clears a cell; "Defaults" puts
+// here, and the dialog says from where. A key the game cannot keep (one of the
+// window's own, or one the settings file has no readable name for) is refused
+// with a word, and the cell goes on waiting. Delete clears a cell; "Defaults" puts
 // every key and button back. Every change counts at once. The game waits
 // while the dialog is open, and goes on when it closes, as after the settings.
 class TFrmControls : public QWidget {

@@ -62,12 +62,17 @@ bool TKeyBindings::Fixed(TKeyId Key) {
          (Plain >= Qt::Key_F1 && Plain <= Qt::Key_F35) || Plain == Qt::Key_unknown;
 }
 
+TKeyRefusal TKeyBindings::Refusal(TKeyId Key) {
+  if (Fixed(Key))
+    return TKeyRefusal::WindowsOwn;
+  return KeyNameReadsBack(Key) ? TKeyRefusal::None : TKeyRefusal::Unkept;
+}
+
 TBindResult TKeyBindings::Bind(TKeyCell Cell, TKeyId Key) {
   TBindResult Result;
-  if (Fixed(Key)) {
-    Result.Refused = true;
+  Result.Refused = Refusal(Key);
+  if (Result.Refused != TKeyRefusal::None)
     return Result;
-  }
   const std::optional<TKeyCell> Was = Find(Key);
   if (Was && *Was == Cell)
     return Result;

@@ -10,7 +10,8 @@
 
 // What the player's keys do: each play action of the game, and up to two keys
 // for it. The window's own commands (Escape, the function keys, Tab between
-// the controls of a dialog) keep their keys and cannot be taken.
+// the controls of a dialog) keep their keys and cannot be taken; nor can a key
+// whose name would not read back from the settings file as the same key.
 enum class TPlayAction { Left, Right, Jump, Down, Bomb, Pause, LevelUp, LevelDown };
 inline constexpr int ActionCount = 8;
 inline constexpr int KeysPerAction = 2;
@@ -29,9 +30,16 @@ struct TKeyCell {
   bool operator==(const TKeyCell&) const = default;
 };
 
+// Why a key cannot be the player's.
+enum class TKeyRefusal {
+  None,
+  WindowsOwn, // a key of the window's own commands
+  Unkept,     // a key the settings file could not give back (no name of its own reads as it)
+};
+
 // What putting a key into a cell did.
 struct TBindResult {
-  bool Refused = false;            // a key of the window's own commands
+  TKeyRefusal Refused = TKeyRefusal::None;
   std::optional<TKeyCell> MovedFrom; // where the key was before, when it was elsewhere
 };
 
@@ -51,6 +59,8 @@ public:
   std::uint32_t CodeOf(TKeyId Key) const;
 
   static bool Fixed(TKeyId Key);
+  // Whether the key can be given to an action, and kept for the next run.
+  static TKeyRefusal Refusal(TKeyId Key);
   bool operator==(const TKeyBindings&) const = default;
 
 private:

@@ -41,9 +41,23 @@ std::string Trimmed(const std::string& Text) {
   return Text.substr(First, Text.find_last_not_of(" \t") - First + 1);
 }
 
+// The value as the report shows it: a control character (a stray NUL) as \xNN.
+std::string Shown(const std::string& Value) {
+  static constexpr char Digits[] = "0123456789ABCDEF";
+  std::string Text;
+  for (const char Ch : Value) {
+    const auto Byte = static_cast<unsigned char>(Ch);
+    if (Byte < 0x20 || Byte == 0x7f)
+      Text += std::string("\\x") + Digits[Byte >> 4] + Digits[Byte & 15];
+    else
+      Text += Ch;
+  }
+  return Text;
+}
+
 void Tell(std::ostream& Report, const TIniFile& IniF, const std::string& Key, const std::string& Value,
           const char* Why) {
-  Report << IniF.FileName() << ", [" << KeysSection << "] " << Key << "=" << Value << ": " << Why << "; "
+  Report << IniF.FileName() << ", [" << KeysSection << "] " << Key << "=" << Shown(Value) << ": " << Why << "; "
          << Key << " keeps its default.\n";
 }
 
@@ -102,7 +116,7 @@ std::optional<std::array<TKeyId, KeysPerAction>> ParseKeyList(const std::string&
   std::array<TKeyId, KeysPerAction> Keys{};
   for (std::size_t I = 0; I < Names.size(); ++I) {
     const std::optional<TKeyId> Key = KeyFromName(Trimmed(Names[I]));
-    if (!Key || TKeyBindings::Fixed(*Key) || (I > 0 && Keys[0] == *Key))
+    if (!Key || TKeyBindings::Refusal(*Key) != TKeyRefusal::None || (I > 0 && Keys[0] == *Key))
       return std::nullopt;
     Keys[I] = *Key;
   }

@@ -14,8 +14,8 @@ class TIniFile;
 inline constexpr const char* KeysSection = "Keys";
 
 // An action's keys as the file writes them ("Num++,+"), and back; nothing
-// for a list that cannot be read (an unknown name, a key of the window's own,
-// more than two keys, a key twice).
+// for a list that cannot be read (an unknown name, a name holding a control
+// character, a key the player could not choose, more than two keys, a key twice).
 std::string KeyListText(const std::array<TKeyId, KeysPerAction>& Keys);
 std::optional<std::array<TKeyId, KeysPerAction>> ParseKeyList(const std::string& Text);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/key_bindings.h"
+#include "ui/key_presses.h"
 #include "ui/loop_pacer.h"
 #include "ui/program_files.h"
 #include "ui/view_scale.h"
@@ -145,7 +146,9 @@ signals:
   void RecordsAsked();
 
 protected:
+  bool event(QEvent* Event) override;
   void keyPressEvent(QKeyEvent* Event) override;
+  void keyReleaseEvent(QKeyEvent* Event) override;
   void showEvent(QShowEvent* Event) override;
   void closeEvent(QCloseEvent* Event) override;
   bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -199,6 +202,7 @@ private:
   bool Shown = false;                       // the window has been on screen in this run
   std::unique_ptr<TPassWatch> Watch;
   std::deque<std::uint32_t> WaitingKeys;
+  TKeyPresses KeyPresses; // the keys seen going down since the window got the keyboard
   bool LoopRunning = false;
   int WindowZoom = 1;
   bool FullScreenOn = false;

@@ -9,11 +9,21 @@
 
 #include <QKeyEvent>
 
+bool TFrmMain::event(QEvent* Event) {
+  if (Event->type() == QEvent::WindowActivate || Event->type() == QEvent::FocusIn)
+    KeyPresses.Forget();
+  return QWidget::event(Event);
+}
+
+// A key held as the window opened, or in a dialog that has gone, repeats into
+// the window: only keys pressed here act, and the game ends only on an Escape
+// pressed for it, never on one held or repeated.
 void TFrmMain::keyPressEvent(QKeyEvent* Event) {
+  const TKeyPress Press = KeyPresses.Pressed(*Event);
+  if (Press == TKeyPress::Stray)
+    return;
   const std::uint32_t Code = GameKeyCode(*Event);
-  // Escape held in a dialog repeats into the window once the dialog has gone:
-  // the game ends only on an Escape pressed for it.
-  if (Code == vkEscape && Event->isAutoRepeat())
+  if (Code == vkEscape && Press != TKeyPress::Fresh)
     return;
   // In full screen Escape takes the player back to the window, not out of the game.
   if (Code == vkEscape && FullScreenOn && Game) {
@@ -25,6 +35,11 @@ void TFrmMain::keyPressEvent(QKeyEvent* Event) {
     return;
   }
   KeyArrived(Code);
+}
+
+void TFrmMain::keyReleaseEvent(QKeyEvent* Event) {
+  if (KeyPresses.Released(*Event))
+    QWidget::keyReleaseEvent(Event);
 }
 
 void TFrmMain::KeyArrived(std::uint32_t Key) {

@@ -8,11 +8,13 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -76,7 +78,7 @@ TEST(KeyBindings, TheWindowsOwnKeysCannotBeTakenAndStayTheirs) {
   TKeyBindings Keys;
   for (TKeyId Key : {TKeyId(Qt::Key_Escape), TKeyId(Qt::Key_F1), TKeyId(Qt::Key_F6), TKeyId(Qt::Key_F11),
                      TKeyId(Qt::Key_Tab), TKeyId(0)}) {
-    EXPECT_TRUE(Keys.Bind({TPlayAction::Bomb, 0}, Key).Refused) << Key;
+    EXPECT_EQ(Keys.Bind({TPlayAction::Bomb, 0}, Key).Refused, TKeyRefusal::WindowsOwn) << Key;
     EXPECT_EQ(Keys.Key({TPlayAction::Bomb, 0}), TKeyId(Qt::Key_Space)) << "the cell keeps its key";
   }
   // Taking + and Enter for play leaves Ctrl with + zooming and Alt+Enter switching full screen.
@@ -94,8 +96,9 @@ TEST(KeyBindings, TheWindowsOwnKeysCannotBeTakenAndStayTheirs) {
 }
 
 TEST(KeyLists, ReadAndWrittenByQtsNames) {
+  using namespace std::string_literals;
   struct TCase {
-    const char* Text;
+    std::string Text;
     bool Reads;
     std::array<TKeyId, 2> Keys;
   };
@@ -110,10 +113,17 @@ TEST(KeyLists, ReadAndWrittenByQtsNames) {
       {"Ctrl+A", false, {}},
       {"A,B,C", false, {}},
       {"A,A", false, {}},
+      // A stray control character is no key, not even after the keypad's "Num+".
+      {"Num+\0"s, false, {}},
+      {"Left,Num+\0"s, false, {}},
+      {"Num+\x01", false, {}},
+      {"\x7f", false, {}},
+      {"\xc2\x85", false, {}}, // the C1 line break
+      {"Num+\xff", false, {}},  // no UTF-8
   };
   for (const TCase& C : Cases) {
     const auto Keys = ParseKeyList(C.Text);
-    ASSERT_EQ(Keys.has_value(), C.Reads) << "\"" << C.Text << "\"";
+    ASSERT_EQ(Keys.has_value(), C.Reads) << "\"" << C.Text << "\" of " << C.Text.size() << " bytes";
     if (!C.Reads)
       continue;
     EXPECT_EQ(*Keys, C.Keys) << C.Text;
@@ -125,8 +135,9 @@ TEST(KeyLists, ReadAndWrittenByQtsNames) {
 TEST(KeysSection, ReadLinesReplaceTheDefaultsAndBadOnesAreToldOnce) {
   TTempDir Dir;
   const std::string Path = Dir.Path() + "/clankora.ini";
+  using namespace std::string_literals;
   std::ofstream(Path) << "[Tinvell: 01h]\nStartLevel=3\n[Keys]\nLeft=A,Left\nJump=Lefty\nDown=\nPause=F2\n"
-                         "PadA=Jump\nPadB=Sideways\n";
+                         "Bomb=Num+\0\nPadA=Jump\nPadB=Sideways\n"s;
   const TIniFile IniF(Path);
   TKeyBindings Keys;
   TPadBindings Pad;
@@ -136,11 +147,13 @@ TEST(KeysSection, ReadLinesReplaceTheDefaultsAndBadOnesAreToldOnce) {
   EXPECT_EQ(Keys.KeysOf(TPlayAction::Jump), TKeyBindings().KeysOf(TPlayAction::Jump)) << "an unknown name";
   EXPECT_EQ(Keys.KeysOf(TPlayAction::Down), (std::array<TKeyId, 2>{0, 0})) << "no keys at all";
   EXPECT_EQ(Keys.KeysOf(TPlayAction::Pause), TKeyBindings().KeysOf(TPlayAction::Pause)) << "a window's key";
+  EXPECT_EQ(Keys.KeysOf(TPlayAction::Bomb), TKeyBindings().KeysOf(TPlayAction::Bomb)) << "a NUL after Num+";
   EXPECT_EQ(Pad.Codes[0], vkUp);
   EXPECT_EQ(Pad.Codes[1], DefaultPadButtonKeys[1]);
   const std::string Told = Report.str();
-  EXPECT_EQ(std::count(Told.begin(), Told.end(), '\n'), 3) << Told;
-  for (const char* Line : {"Jump=Lefty", "Pause=F2", "PadB=Sideways"})
+  EXPECT_EQ(std::count(Told.begin(), Told.end(), '\n'), 4) << Told;
+  EXPECT_EQ(Told.find('\0'), std::string::npos) << "the report shows the NUL, it does not hold one";
+  for (const char* Line : {"Jump=Lefty", "Pause=F2", "Bomb=Num+\\x00:", "PadB=Sideways"})
     EXPECT_NE(Told.find(Line), std::string::npos) << Told;
   EXPECT_NE(Told.find(Path), std::string::npos);
 }
@@ -258,6 +271,73 @@ TEST_F(ControlsDialogTest, TheChosenKeysAreKeptForTheNextRun) {
   EXPECT_EQ(TIniFile(IniPath()).ReadString("Keys", "Left", "-"), "A");
   Start();
   EXPECT_EQ(Main->Keys.Key({TPlayAction::Left, 0}), TKeyId(Qt::Key_A));
+}
+
+// Every key Qt has a name for, on the main keyboard and the keypad, pressed
+// for Left in the dialog: either the dialog refuses it and says why, or the
+// settings file gives it back as the same key at the next start.
+TEST_F(ControlsDialogTest, EveryKeyTheDialogTakesIsTheSameKeyAtTheNextStart) {
+  const TKeyCell Left{TPlayAction::Left, 0};
+  const QMetaEnum QtKeys = QMetaEnum::fromType<Qt::Key>();
+  int Checked = 0;
+  std::vector<std::string> Refused;
+  TTempDir Other;
+  TIniFile IniF(Other.Path() + "/clankora.ini");
+  for (int I = 0; I < QtKeys.keyCount(); ++I)
+    for (const Qt::KeyboardModifiers Mods : {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::KeypadModifier)}) {
+      const int QtKey = QtKeys.value(I);
+      if (QKeySequence(QKeyCombination(Mods, Qt::Key(QtKey))).toString(QKeySequence::PortableText).isEmpty())
+        continue; // a key Qt has no name for
+      ++Checked;
+      if (!Dialog().Waiting())
+        Key(Qt::Key_Return);
+      const TKeyId Before = Main->Keys.Key(Left);
+      QKeyEvent Press(QEvent::KeyPress, QtKey, Mods);
+      QCoreApplication::sendEvent(Dialog().KeyTable, &Press);
+      const TKeyId Pressed = KeyIdOf(Press); // the main keyboard's = is its +
+      const std::string Caption = KeyCaption(Pressed);
+      if (Main->Keys.Key(Left) != Pressed) {
+        Refused.push_back(Caption);
+        EXPECT_EQ(Main->Keys.Key(Left), Before) << Caption;
+        // Escape only ends the waiting; every other refusal says why, and the cell waits on.
+        if (QtKey != Qt::Key_Escape) {
+          EXPECT_TRUE(Dialog().Waiting() && (Dialog().Note->text().endsWith(QStringLiteral("choose another key.")) ||
+                                             Dialog().Note->text().endsWith(QStringLiteral("choose another."))))
+              << Caption << ": " << Dialog().Note->text().toStdString();
+        }
+        continue;
+      }
+      SaveKeys(IniF, Main->Keys, Main->PadKeys);
+      TKeyBindings Read;
+      TPadBindings ReadPad;
+      std::ostringstream Told;
+      LoadKeys(IniF, Read, ReadPad, Told);
+      EXPECT_EQ(Read.Key(Left), Pressed) << Caption << " written as \"" << IniF.ReadString("Keys", "Left", "")
+                                         << "\" reads back as " << std::hex << Read.Key(Left);
+      EXPECT_EQ(Told.str(), "") << Caption;
+    }
+  RecordProperty("KeysChecked", Checked);
+  RecordProperty("KeysRefused", static_cast<int>(Refused.size()));
+  std::string Listed;
+  for (const std::string& Caption : Refused)
+    Listed += Caption + " ";
+  RecordProperty("Refused", Listed);
+  // The keys the file could not give back, among the window's own.
+  for (const char* Caption : {"AltGr", "Multi_key", "Mode_switch", "Hyper_L", "Dead_Grave", "\xc2\xb5", "\xc3\xbf",
+                              "Num+AltGr", "Esc", "F1", "Tab"})
+    EXPECT_NE(std::find(Refused.begin(), Refused.end(), Caption), Refused.end()) << Caption << " in " << Listed;
+}
+
+TEST_F(ControlsDialogTest, AKeyTheFileCannotKeepIsRefusedInPlainWords) {
+  Key(Qt::Key_Return);
+  QKeyEvent AltGr(QEvent::KeyPress, Qt::Key_AltGr, Qt::NoModifier);
+  QCoreApplication::sendEvent(Dialog().KeyTable, &AltGr);
+  EXPECT_TRUE(Dialog().Waiting());
+  EXPECT_EQ(Dialog().Note->text(), QStringLiteral("\"AltGr\" cannot be kept as a key: choose another."));
+  Key(Qt::Key_B);
+  EXPECT_EQ(Cell(0, 0), "B");
+  End();
+  EXPECT_EQ(TIniFile(IniPath()).ReadString("Keys", "Left", "-"), "B");
 }
 
 TEST_F(ControlsDialogTest, ClosingTheDialogLetsAGameThatRanGoOn) {

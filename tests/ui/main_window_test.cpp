@@ -185,6 +185,57 @@ TEST_F(MainWindowTest, EscapeClosesTheWindowAndTheSettingsAreSaved) {
   EXPECT_NE(Stored("SoundOn", -999), -999);
 }
 
+namespace {
+// A key as the window system delivers it: At is its time in milliseconds.
+void SendKey(QWidget& To, QEvent::Type Type, int Key, unsigned long At, bool Repeat = false,
+             Qt::KeyboardModifiers Mods = Qt::NoModifier) {
+  QKeyEvent Event(Type, Key, Mods, QString(), Repeat);
+  Event.setTimestamp(At);
+  QCoreApplication::sendEvent(&To, &Event);
+}
+} // namespace
+
+// Escape held as the window opens: the keyboard's repeats reach the window,
+// under X as releases and presses of the same moment, the presses marked as
+// repeats or not. None ends the game; Escape pressed afterwards does.
+TEST_F(MainWindowTest, EscapeHeldSinceBeforeTheWindowOpenedDoesNotEndTheGame) {
+  QSignalSpy Closed(Main.get(), &TFrmMain::Closed);
+  Dispatch();
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Escape, 1000, true);
+  SendKey(*Main, QEvent::KeyRelease, Qt::Key_Escape, 1040, true);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Escape, 1040);
+  SendKey(*Main, QEvent::KeyRelease, Qt::Key_Escape, 1080);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Escape, 1080);
+  SendKey(*Main, QEvent::KeyRelease, Qt::Key_Escape, 1300); // let go at last
+  EXPECT_EQ(Closed.count(), 0);
+  EXPECT_TRUE(Main->isVisible());
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Escape, 2000);
+  EXPECT_EQ(Closed.count(), 1);
+}
+
+// The same for any key: a held key's repeats act only when it went down here,
+// and what went down before the window last got the keyboard is held from elsewhere.
+TEST_F(MainWindowTest, OnlyKeysPressedSinceTheWindowGotTheKeyboardRepeat) {
+  const std::uint32_t Level = Game().HardnessLevel;
+  SendKey(*Main, QEvent::KeyRelease, Qt::Key_Minus, 1000, false, Qt::KeypadModifier);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Minus, 1000, false, Qt::KeypadModifier);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Minus, 1040, true, Qt::KeypadModifier);
+  EXPECT_EQ(Game().HardnessLevel, Level) << "keypad - was held before";
+
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Plus, 2000, false, Qt::KeypadModifier);
+  SendKey(*Main, QEvent::KeyRelease, Qt::Key_Plus, 2500, false, Qt::KeypadModifier);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Plus, 2500, false, Qt::KeypadModifier);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Plus, 2540, true, Qt::KeypadModifier);
+  EXPECT_EQ(Game().HardnessLevel, Level + 3) << "keypad + pressed here, then repeated twice";
+
+  QEvent Activated(QEvent::WindowActivate);
+  QCoreApplication::sendEvent(Main.get(), &Activated);
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Plus, 2580, true, Qt::KeypadModifier);
+  EXPECT_EQ(Game().HardnessLevel, Level + 3) << "held across the window's taking the keyboard";
+  SendKey(*Main, QEvent::KeyPress, Qt::Key_Minus, 3000, false, Qt::KeypadModifier);
+  EXPECT_EQ(Game().HardnessLevel, Level + 2) << "pressed again";
+}
+
 TEST_F(MainWindowTest, ClosingTheWindowWhileTheGameRunsEndsTheLoop) {
   QSignalSpy Closed(Main.get(), &TFrmMain::Closed);
   // The close arrives between two passes, as the window's close button would.
