@@ -10,13 +10,12 @@
 #include "platform/message_box.h"
 #include "platform/message_box_qt.h"
 #include "ui/app_info.h"
-#include "ui/controls_dialog.h"
 #include "ui/image_scr.h"
 #include "ui/input_watch.h"
 #include "ui/key_map.h"
 #include "ui/key_settings.h"
 #include "ui/pad_input.h"
-#include "ui/settings_dialog.h"
+#include "ui/window_dialogs.h"
 #include "ui/view_scale.h"
 #include "ui/window_place.h"
 
@@ -143,18 +142,9 @@ void TFrmMain::LoadKeys() {
   UsePlayersKeys();
 }
 
-// A replay has no dialogs: it waits where the recorded game waited.
-void TFrmMain::ShowControls() {
-  if (Settings == nullptr)
-    return;
-  if (Controls == nullptr)
-    Controls = new TFrmControls(*this, *Game, Keys, PadKeys);
-  Controls->ShowWithoutWaiting();
-}
-
 std::int32_t TFrmMain::StartLevel() const {
-  if (Settings != nullptr)
-    return Settings->LevelValue();
+  if (Dialogs != nullptr)
+    return Dialogs->StartLevel();
   return static_cast<std::int32_t>(Game->StartHardnessLevel);
 }
 
@@ -225,14 +215,16 @@ void TFrmMain::FormKeyDown(std::uint32_t Key) {
     G.Paused = true;
     ShowInitScreen();
     break;
+  // A replay has no dialogs: it waits where the recorded game waited.
   case vkF6:
     G.Paused = true;
-    ShowControls();
+    if (Dialogs != nullptr)
+      Dialogs->ShowControls();
     break;
   case vkF7:
     G.Paused = true;
-    if (Settings != nullptr)
-      Settings->ShowWithoutWaiting();
+    if (Dialogs != nullptr)
+      Dialogs->ShowSettings();
     break;
   case vkF8:
     SetSoundOn(!SoundOn());

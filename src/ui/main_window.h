@@ -17,14 +17,13 @@
 #include <string>
 
 class TDM;
-class TFrmControls;
-class TFrmSettings;
 class TGame;
 class TImageScr;
 class TIniFile;
 class TPadInput;
 class TInputWatch;
 class TPassWatch;
+class TWindowDialogs;
 enum class TEventKind : std::uint8_t;
 
 // The main window: one 640 x 480 picture of the game, driven by the keyboard.
@@ -68,14 +67,7 @@ public:
 
   TImageScr* ImageScr = nullptr;
   std::unique_ptr<TIniFile> IniF;
-  std::unique_ptr<TGame> Game;  // none when the pictures could not be loaded
-  TFrmSettings* Settings = nullptr; // the settings dialog, once it exists
-  TDM* DM = nullptr;                // the sound module while it exists
-  TLoopPacer Pacer;                 // the main loop's pace, and what it has done
-  TKeyBindings Keys;                // the player's keys, in use while the window exists
-  TPadBindings PadKeys;             // what the pad's buttons do
-  TFrmControls* Controls = nullptr; // the controls dialog, once it has been opened
-  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
+  std::unique_ptr<TGame> Game; // none when the pictures could not be loaded
 
   // What the rest of the program asks of the window.
   // The folder holding "sprites" and "sounds".
@@ -103,6 +95,13 @@ public:
   void NoteSetting(TEventKind Kind, std::int32_t Value);
   // After a window of its own has replayed a game, the player's keys and pad buttons are in use again.
   void UsePlayersKeys();
+  // The player's keys and what the pad's buttons do, kept in the settings file.
+  TKeyBindings& PlayersKeys() { return Keys; }
+  TPadBindings& PlayersPadButtons() { return PadKeys; }
+  // The gamepads, once the game can be played.
+  TPadInput* Pads() const { return PadInput.get(); }
+  // The dialogs F6 and F7 open, and the start level F5 uses; none in a replay.
+  void UseDialogs(TWindowDialogs* aDialogs) { Dialogs = aDialogs; }
 
   // The program must end without playing: damaged game files.
   bool EndRequested() const { return EndRequest; }
@@ -181,7 +180,6 @@ private:
   void SaveView();
   // The player's keys, kept in the settings file after the game's own.
   void LoadKeys();
-  void ShowControls();
   void PlaceView();
   void KeepOnScreen();
   // The window's frame, and the largest zoom whose framed window fits the screen's free area.
@@ -193,6 +191,12 @@ private:
   QPoint WindowedPos() const;
 
   std::string AppPath;
+  TWindowDialogs* Dialogs = nullptr;   // the program's dialogs, while they exist
+  TDM* DM = nullptr;                   // the sound module while it exists
+  TLoopPacer Pacer;                    // the main loop's pace, and what it has done
+  TKeyBindings Keys;                   // the player's keys, in use while the window exists
+  TPadBindings PadKeys;                // what the pad's buttons do
+  std::unique_ptr<TPadInput> PadInput; // the gamepads, once the game can be played
   bool SoundOnAtEnd = true;          // the sound switch, kept when the sound module is released
   TInputWatch* InputWatch = nullptr; // a recording or a replay, while one runs
   bool InfoScreenShown = false;

@@ -3,6 +3,7 @@
 #include "assets/sound.h"
 #include "platform/ini_file.h"
 #include "ui/main_window.h"
+#include "ui/program_dialogs.h"
 #include "ui/settings_dialog.h"
 
 #include <optional>
@@ -22,7 +23,8 @@ void AssembleProgram(TProgram& Program, const TAppFiles& Files, TProgramParts Pa
   if (!Parts.Settings)
     return;
   Program.Settings = std::make_unique<TFrmSettings>(Main, *Main.Game, Main.IniF.get(), Program.DM.get());
-  Main.Settings = Program.Settings.get();
+  Program.Dialogs = std::make_unique<TProgramDialogs>(Main, *Program.Settings);
+  Main.UseDialogs(Program.Dialogs.get());
 }
 
 void ReleaseProgram(TProgram& Program) {
@@ -33,7 +35,8 @@ void ReleaseProgram(TProgram& Program) {
   std::optional<TIniSaveLock> Saving;
   if (Main.IniF)
     Saving.emplace(*Main.IniF);
-  Main.Settings = nullptr;
+  Main.UseDialogs(nullptr);
+  Program.Dialogs.reset();
   Program.Settings.reset();
   Main.UseSoundModule(nullptr);
   Program.DM.reset();

@@ -7,10 +7,11 @@
 class TDM;
 class TFrmMain;
 class TFrmSettings;
+class TProgramDialogs;
 
 // The program's parts: the main window (with the game, its pads and its loop's
-// pacer), the sound module and the settings dialog. A window whose pictures
-// could not be loaded has neither of the other two.
+// pacer), the sound module, the settings dialog and the dialogs as the window
+// asks for them. A window whose pictures could not be loaded has none of the others.
 struct TProgram {
   TProgram();
   ~TProgram(); // ends the run as ReleaseProgram does, if nothing has yet
@@ -20,6 +21,7 @@ struct TProgram {
   std::unique_ptr<TFrmMain> Main;
   std::unique_ptr<TDM> DM;
   std::unique_ptr<TFrmSettings> Settings;
+  std::unique_ptr<TProgramDialogs> Dialogs;
 };
 
 // What a run leaves out: a verifying replay is silent, and no replay offers

@@ -192,14 +192,14 @@ protected:
     Main->show();
     Press(vkF6);
   }
-  TFrmControls& Dialog() { return *Main->Controls; }
+  TFrmControls& Dialog() { return *Program.Dialogs->Controls(); }
   void Key(Qt::Key K) { QTest::keyClick(Dialog().KeyTable, K); }
   QString Cell(int Row, int Column) { return Dialog().KeyTable->item(Row, Column)->text(); }
 };
 } // namespace
 
 TEST_F(ControlsDialogTest, KeysAreChosenMovedClearedAndRestoredFromTheKeyboardAlone) {
-  ASSERT_NE(Main->Controls, nullptr);
+  ASSERT_NE(Program.Dialogs->Controls(), nullptr);
   EXPECT_TRUE(Dialog().isVisible());
   EXPECT_TRUE(Game().Paused);
   EXPECT_EQ(Cell(0, 0), "Left");
@@ -208,7 +208,7 @@ TEST_F(ControlsDialogTest, KeysAreChosenMovedClearedAndRestoredFromTheKeyboardAl
   EXPECT_TRUE(Dialog().Waiting());
   Key(Qt::Key_A);
   EXPECT_EQ(Cell(0, 0), "A");
-  EXPECT_EQ(CodeWith(Main->Keys, Qt::Key_A), vkLeft);
+  EXPECT_EQ(CodeWith(Main->PlayersKeys(), Qt::Key_A), vkLeft);
 
   Key(Qt::Key_Down); // Right
   Key(Qt::Key_Return);
@@ -228,11 +228,11 @@ TEST_F(ControlsDialogTest, KeysAreChosenMovedClearedAndRestoredFromTheKeyboardAl
   EXPECT_TRUE(Dialog().isVisible()) << "Escape only stopped the waiting";
 
   QTest::keyClick(Dialog().PadChoices[0], Qt::Key_Down); // the pad's A
-  EXPECT_EQ(Main->PadKeys.Codes[0], vkPause);
+  EXPECT_EQ(Main->PlayersPadButtons().Codes[0], vkPause);
 
   QTest::keyClick(Dialog().BtnDefaults, Qt::Key_Space);
-  EXPECT_EQ(Main->Keys, TKeyBindings());
-  EXPECT_EQ(Main->PadKeys, TPadBindings());
+  EXPECT_EQ(Main->PlayersKeys(), TKeyBindings());
+  EXPECT_EQ(Main->PlayersPadButtons(), TPadBindings());
   EXPECT_EQ(Cell(0, 0), "Left");
   Key(Qt::Key_Escape);
   EXPECT_FALSE(Dialog().isVisible());
@@ -270,7 +270,7 @@ TEST_F(ControlsDialogTest, TheChosenKeysAreKeptForTheNextRun) {
   End();
   EXPECT_EQ(TIniFile(IniPath()).ReadString("Keys", "Left", "-"), "A");
   Start();
-  EXPECT_EQ(Main->Keys.Key({TPlayAction::Left, 0}), TKeyId(Qt::Key_A));
+  EXPECT_EQ(Main->PlayersKeys().Key({TPlayAction::Left, 0}), TKeyId(Qt::Key_A));
 }
 
 // Every key Qt has a name for, on the main keyboard and the keypad, pressed
@@ -291,14 +291,14 @@ TEST_F(ControlsDialogTest, EveryKeyTheDialogTakesIsTheSameKeyAtTheNextStart) {
       ++Checked;
       if (!Dialog().Waiting())
         Key(Qt::Key_Return);
-      const TKeyId Before = Main->Keys.Key(Left);
+      const TKeyId Before = Main->PlayersKeys().Key(Left);
       QKeyEvent Press(QEvent::KeyPress, QtKey, Mods);
       QCoreApplication::sendEvent(Dialog().KeyTable, &Press);
       const TKeyId Pressed = KeyIdOf(Press); // the main keyboard's = is its +
       const std::string Caption = KeyCaption(Pressed);
-      if (Main->Keys.Key(Left) != Pressed) {
+      if (Main->PlayersKeys().Key(Left) != Pressed) {
         Refused.push_back(Caption);
-        EXPECT_EQ(Main->Keys.Key(Left), Before) << Caption;
+        EXPECT_EQ(Main->PlayersKeys().Key(Left), Before) << Caption;
         // Escape only ends the waiting; every other refusal says why, and the cell waits on.
         if (QtKey != Qt::Key_Escape) {
           EXPECT_TRUE(Dialog().Waiting() && (Dialog().Note->text().endsWith(QStringLiteral("choose another key.")) ||
@@ -307,7 +307,7 @@ TEST_F(ControlsDialogTest, EveryKeyTheDialogTakesIsTheSameKeyAtTheNextStart) {
         }
         continue;
       }
-      SaveKeys(IniF, Main->Keys, Main->PadKeys);
+      SaveKeys(IniF, Main->PlayersKeys(), Main->PlayersPadButtons());
       TKeyBindings Read;
       TPadBindings ReadPad;
       std::ostringstream Told;

@@ -32,21 +32,21 @@ protected:
 
 TEST_F(MainLoopTest, OnTheLoseScreenTheLoopWaitsForAKeyWithoutPasses) {
   Game().Lives = 0; // the first tick ends the game
-  const std::uint64_t Before = Main->Pacer.Stats().Passes;
+  const std::uint64_t Before = Main->LoopStats().Passes;
   PostAfter(150, vkPause);
   PlayUntilPaused();
   EXPECT_TRUE(Game().Paused);
   EXPECT_EQ(ShownPixel(*Main, 5, 5), Colour("loose_screen.png"));
-  EXPECT_LE(Main->Pacer.Stats().Passes - Before, 4u) << "the loop went round while nothing could change";
+  EXPECT_LE(Main->LoopStats().Passes - Before, 4u) << "the loop went round while nothing could change";
 }
 
 TEST_F(MainLoopTest, WithTheClockStillItRestsAMillisecondAtATimeAndAKeyWakesIt) {
   TManualClock Clock(Game().CurrentTime); // the tick counter stands still from here
-  const std::uint64_t Before = Main->Pacer.Stats().Passes;
+  const std::uint64_t Before = Main->LoopStats().Passes;
   PostAfter(30, vkLeft);
   PostAfter(80, vkEscape); // ends the loop without drawing anything more
   const double Ms = PlayUntilPaused();
-  const std::uint64_t Passes = Main->Pacer.Stats().Passes - Before;
+  const std::uint64_t Passes = Main->LoopStats().Passes - Before;
   EXPECT_LE(static_cast<double>(Passes), Ms + 10) << "more than a pass a millisecond with nothing to do";
   EXPECT_GE(Passes, 3u);
   // The step was drawn, and only what changed reached the window.

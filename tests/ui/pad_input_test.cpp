@@ -27,7 +27,7 @@ protected:
     MachinePads = GamepadCount();
     Pad = std::make_unique<TVirtualPad>();
     // SDL's virtual pads make no device file: the test says where to look.
-    Main->PadInput->LookForNewPads();
+    Main->Pads()->LookForNewPads();
     EXPECT_TRUE(QTest::qWaitFor([this] { return GamepadCount() == MachinePads + 1; }, 2000)) << "the pad was taken in";
   }
   ~PadPlayTest() override { Pad.reset(); }
@@ -54,7 +54,7 @@ TEST_F(PadPlayTest, APadsAStartsTheGameAndItsStartPausesIt) {
   });
   Pad->Press(SDL_CONTROLLER_BUTTON_A);
   EXPECT_TRUE(QTest::qWaitFor([this] { return Game().TickCount > 0 && Game().Paused; }, 5000));
-  EXPECT_GT(Main->Pacer.Stats().Passes, 1u) << "the main loop ran until Start";
+  EXPECT_GT(Main->LoopStats().Passes, 1u) << "the main loop ran until Start";
   EXPECT_FALSE(Main->InfoScreenDisplayed());
   EXPECT_TRUE(ShowsPausedText());
 }
@@ -118,13 +118,13 @@ TEST_F(PadPlayTest, APadWaitsWhileAMessageBoxIsOpen) {
 
 TEST_F(PadPlayTest, AButtonGivenAnotherActionInTheControlsActsAsIt) {
   Press(vkF6);
-  ASSERT_NE(Main->Controls, nullptr);
+  ASSERT_NE(Program.Dialogs->Controls(), nullptr);
   // B becomes the help screen: the choice before "Nothing".
-  QTest::keyClick(Main->Controls->PadChoices[1], Qt::Key_End);
-  QTest::keyClick(Main->Controls->PadChoices[1], Qt::Key_Up);
-  QTest::keyClick(Main->Controls->PadChoices[1], Qt::Key_Escape);
+  QTest::keyClick(Program.Dialogs->Controls()->PadChoices[1], Qt::Key_End);
+  QTest::keyClick(Program.Dialogs->Controls()->PadChoices[1], Qt::Key_Up);
+  QTest::keyClick(Program.Dialogs->Controls()->PadChoices[1], Qt::Key_Escape);
   BackAtTheWindow();
-  ASSERT_EQ(Main->PadKeys.Codes[1], vkF1);
+  ASSERT_EQ(Main->PlayersPadButtons().Codes[1], vkF1);
   ASSERT_EQ(Main->ScreenIndex(), 0);
   Pad->Press(SDL_CONTROLLER_BUTTON_B);
   EXPECT_TRUE(QTest::qWaitFor([this] { return Main->ScreenIndex() == 1; }, 2000)) << "B shows the help screen";

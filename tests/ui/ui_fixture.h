@@ -13,6 +13,7 @@
 #include "ui/key_map.h"
 #include "ui/main_window.h"
 #include "ui/program.h"
+#include "ui/program_dialogs.h"
 #include "ui/settings_dialog.h"
 
 #include <QCoreApplication>
