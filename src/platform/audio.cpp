@@ -228,6 +228,7 @@ void WatchForRest() {
   }
 }
 
+// The output for a new playback, watched for its rest from then on.
 bool Awake() {
   if (!AskForOutput())
     return false;
@@ -445,9 +446,14 @@ bool AudioChannelPlay(std::uint32_t Handle) {
   const int Index = ChannelOf(Handle);
   if (Index < 0)
     return Fail(aeBadHandle);
-  if (!Awake())
-    return Fail(aeNoDevice);
   TChannel& Channel = Device.Channels[Index];
+  if (!Awake()) {
+    // The sound server's output, asked for as the playback was handed out,
+    // may have failed to open since: the playback is silent, and its
+    // channel idle again, so that the output can rest.
+    Channel.Reserved = false;
+    return Fail(aeNoDevice);
+  }
   {
     const std::lock_guard Mixing(Device.MixLock);
     TMixVoice& Voice = Device.Voices[Index];
