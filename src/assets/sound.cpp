@@ -40,9 +40,10 @@ TDM::~TDM() {
 void TDM::DataModuleCreate(const TIniFile* IniF) {
   samc = 0;
   CanChangeUseSound = true;
+  // The audio layer is built into the game, so only a test can make this fail.
   if ((AudioGetVersion() >> 16) != 0x0204) {
     CanChangeUseSound = false;
-    ShowMessage({"", "An incorrect version of BASS.DLL was loaded", TMessageIcon::Error, false});
+    ShowMessage({"", "The game's audio layer has an incorrect version", TMessageIcon::Error, false});
   }
   // The output is opened even for a wrong version, so that the end of the run
   // releases it the same way in every case.

@@ -6,6 +6,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -28,6 +29,12 @@ constexpr const char* StreamOwner = "Clankora!";
 constexpr std::uint32_t RestAfterMs = 1000;
 constexpr std::uint32_t RestCheckMs = 500;
 constexpr std::uint32_t MaxFrequency = 384000;
+// Whether a sound server takes the game's connection is known at once; the
+// sound thread is given this long to say so as the output is set up.
+constexpr auto ServerAnswerLimit = std::chrono::seconds(2);
+// Freeing the output waits this long at most for the sound thread, which
+// never waits long itself.
+constexpr auto SoundThreadEndLimit = std::chrono::seconds(1);
 constexpr std::uint32_t MaxPlaybacksPerSample = 64;
 
 // A playback handle is the channel's number plus one in the low bits and the
@@ -57,16 +64,17 @@ struct TDevice {
   // The calls come from the game's thread, the rest check from SDL's timer thread.
   std::mutex Lock;
   // The voices, shared with the output's thread, which takes only this lock:
-  // closing the output under Lock waits for that thread safely.
+  // nothing holds it while waiting for anything else.
   std::mutex MixLock;
   bool Initialised = false;
-  bool Open = false; // the output is open (not resting)
+  bool SdlOpen = false; // SDL's output is open (not resting)
   bool CanRest = false;
   TOutputKind Kind = TOutputKind::Sdl;
   std::uint32_t Frequency = 0;
   std::uint64_t SilentSince = 0; // SDL's milliseconds
   SDL_TimerID RestTimer = 0;
   std::optional<std::uint32_t> RestOverride;
+  std::optional<std::uint32_t> OpenLimitOverride;
   std::int32_t LastError = aeOk;
   std::optional<std::uint32_t> VersionOverride;
   std::vector<TSample> Samples;
@@ -140,6 +148,14 @@ bool FillOutput(std::int16_t* Out, std::size_t Frames) {
   return Sounded;
 }
 
+// On the sound server's thread, when the server has gone or has not answered
+// in time: what plays, or waits for the output, is dropped.
+void DropVoices() {
+  const std::lock_guard Hold(Device.MixLock);
+  for (TMixVoice& Voice : Device.Voices)
+    Voice.Playing = false;
+}
+
 void SDLCALL FillSdlOutput(void*, Uint8* Stream, int Bytes) {
   FillOutput(reinterpret_cast<std::int16_t*>(Stream), static_cast<std::size_t>(Bytes) / MixFrameBytes);
 }
@@ -178,31 +194,58 @@ bool OpenSdlOutput() {
 
 Uint32 RestWhenSilent(Uint32, void*);
 
-bool OpenOutput() {
-  const bool Opened = Device.Kind == TOutputKind::SoundServer
-                          ? Device.ServerOutput.Open(Device.Frequency, FillOutput, StreamOwner)
-                          : OpenSdlOutput();
-  if (!Opened)
-    return false;
-  Device.Open = true;
-  Device.SilentSince = SDL_GetTicks64();
-  if (Device.CanRest && Device.RestTimer == 0)
+// Whether the output is open. The sound server's is from the moment it is
+// asked for until its thread has ended: the stream may still be opening, or
+// closing.
+bool OutputOpen() {
+  return Device.Kind == TOutputKind::SoundServer ? Device.ServerOutput.Running() : Device.SdlOpen;
+}
+
+// The output for a new playback, opened again when it rests, or after the
+// sound server went away. Nothing here waits for the server: its output is
+// asked for, and a playback started meanwhile is held for the stream, heard
+// when it opens within its time limit and dropped when it does not.
+bool AskForOutput() {
+  if (Device.Kind == TOutputKind::SoundServer) {
+    // What a lost output left playing is not for the next one.
+    if (!Device.ServerOutput.Running())
+      DropVoices();
+    Device.ServerOutput.SetOpenLimit(
+        Device.OpenLimitOverride ? std::chrono::milliseconds(*Device.OpenLimitOverride) : TPulseOutput::OpenLimit);
+    return Device.ServerOutput.Want(Device.Frequency, FillOutput, DropVoices, StreamOwner);
+  }
+  if (!Device.SdlOpen)
+    Device.SdlOpen = OpenSdlOutput();
+  return Device.SdlOpen;
+}
+
+// From the output's opening on, it rests once it has been silent long enough.
+void WatchForRest() {
+  if (Device.CanRest && Device.RestTimer == 0) {
+    Device.SilentSince = SDL_GetTicks64();
     Device.RestTimer =
         SDL_AddTimer(std::min(RestCheckMs, Device.RestOverride.value_or(RestAfterMs)), RestWhenSilent, nullptr);
+  }
+}
+
+// The output for a new playback, watched for its rest from then on.
+bool Awake() {
+  if (!AskForOutput())
+    return false;
+  WatchForRest();
   return true;
 }
 
 // Only while nothing plays and no playback is handed out; a playback cut off
-// here (as the device is freed) does not go on at the next opening.
+// here (as the device is freed) does not go on at the next opening. The
+// sound server's output is let go, and its thread ends it.
 void CloseOutput() {
   if (Device.Kind == TOutputKind::SoundServer)
     Device.ServerOutput.Close();
   else if (Device.SdlOutput != 0)
     SDL_CloseAudioDevice(std::exchange(Device.SdlOutput, 0));
-  const std::lock_guard Hold(Device.MixLock);
-  for (TMixVoice& Voice : Device.Voices)
-    Voice.Playing = false;
-  Device.Open = false;
+  Device.SdlOpen = false;
+  DropVoices();
 }
 
 bool Sounding() {
@@ -215,7 +258,7 @@ bool Sounding() {
 // On SDL's timer thread.
 Uint32 RestWhenSilent(Uint32, void*) {
   const std::lock_guard Hold(Device.Lock);
-  if (!Device.Initialised || !Device.Open) {
+  if (!Device.Initialised || !OutputOpen()) {
     Device.RestTimer = 0;
     return 0;
   }
@@ -229,9 +272,6 @@ Uint32 RestWhenSilent(Uint32, void*) {
   Device.RestTimer = 0;
   return 0;
 }
-
-// The output for a new playback, opened again when it rests.
-bool Awake() { return Device.Open || OpenOutput(); }
 } // namespace
 
 void SetAudioRestOverride(std::optional<std::uint32_t> Ms) {
@@ -241,7 +281,12 @@ void SetAudioRestOverride(std::optional<std::uint32_t> Ms) {
 
 bool AudioOutputOpen() {
   const std::lock_guard Hold(Device.Lock);
-  return Device.Open;
+  return Device.Initialised && OutputOpen();
+}
+
+void SetAudioOpenLimitOverride(std::optional<std::uint32_t> Ms) {
+  const std::lock_guard Hold(Device.Lock);
+  Device.OpenLimitOverride = Ms;
 }
 
 std::uint32_t AudioGetVersion() {
@@ -267,20 +312,25 @@ bool AudioInit(std::int32_t DeviceNumber, std::uint32_t Frequency) {
     return Fail(aeNoDriver);
   Device.Frequency = Frequency;
   // The sound server first, where there is one; otherwise SDL's drivers.
+  // Whether there is one shows as the sound thread starts connecting, before
+  // the server has to answer: a server that does not answer leaves the game
+  // silent, and its next cues try it again.
   Device.Kind = TOutputKind::SoundServer;
   Device.CanRest = true;
-  if (!ToTheSoundServer() || !OpenOutput()) {
+  if (!ToTheSoundServer() || !AskForOutput() || !Device.ServerOutput.ServerThere(ServerAnswerLimit)) {
+    Device.ServerOutput.Finish(SoundThreadEndLimit);
     Device.Kind = TOutputKind::Sdl;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       SDL_QuitSubSystem(SDL_INIT_TIMER);
       return Fail(aeNoDriver);
     }
     Device.CanRest = SdlOutputMayRest();
-    if (!OpenOutput()) {
+    if (!AskForOutput()) {
       SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
       return Fail(aeNoDevice);
     }
   }
+  WatchForRest();
   Device.Initialised = true;
   return Succeed();
 }
@@ -396,9 +446,14 @@ bool AudioChannelPlay(std::uint32_t Handle) {
   const int Index = ChannelOf(Handle);
   if (Index < 0)
     return Fail(aeBadHandle);
-  if (!Awake())
-    return Fail(aeNoDevice);
   TChannel& Channel = Device.Channels[Index];
+  if (!Awake()) {
+    // The sound server's output, asked for as the playback was handed out,
+    // may have failed to open since: the playback is silent, and its
+    // channel idle again, so that the output can rest.
+    Channel.Reserved = false;
+    return Fail(aeNoDevice);
+  }
   {
     const std::lock_guard Mixing(Device.MixLock);
     TMixVoice& Voice = Device.Voices[Index];
@@ -423,12 +478,16 @@ bool AudioFree() {
     const std::lock_guard Hold(Device.Lock);
     if (!Device.Initialised)
       return Fail(aeNotInitialised);
-    if (Device.Open)
+    if (OutputOpen())
       CloseOutput();
     {
       const std::lock_guard Mixing(Device.MixLock);
       Device.Voices.clear();
     }
+    // A stream still opening or closing is ended by its thread without the
+    // server's word, so this is short; a thread that is not is left to end
+    // on its own, with nothing of the game's left to reach.
+    Device.ServerOutput.Finish(SoundThreadEndLimit);
     Device.Channels.clear();
     Device.Samples.clear();
     RestTimer = std::exchange(Device.RestTimer, 0);

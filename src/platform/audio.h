@@ -76,9 +76,21 @@ bool AudioFree();
 // rests (is closed, so that the sound server can sleep), and the next
 // playback handed out opens it again before it starts. SDL's "disk" driver
 // never rests.
+//
+// The sound server is never waited for by these calls: its output opens on
+// a thread of its own, and is open here from the moment it is asked for
+// until that thread has ended it. A playback started while it opens is held
+// for it, and dropped when it does not open within a second. A server that
+// goes away (ends, or is restarted) closes the output, and the next playback
+// handed out opens it again once the server is back; until then the game is
+// silent. After an opening that failed, the next one is tried no sooner than
+// half a second later: in between the playbacks fail with aeNoDevice.
 bool AudioOutputOpen();
 // For tests: rest after Ms of silence, on every driver; nullopt ends it.
 void SetAudioRestOverride(std::optional<std::uint32_t> Ms);
+// For tests: the openings of the sound server's output from the next one on
+// are given up after Ms instead of a second; nullopt ends it.
+void SetAudioOpenLimitOverride(std::optional<std::uint32_t> Ms);
 
 // The pan law: the level of each speaker, 0 to 1, for a pan from -1 to +1.
 struct TAudioGains {

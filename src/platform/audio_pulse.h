@@ -1,14 +1,10 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <thread>
-
-struct pa_mainloop;
-struct pa_context;
-struct pa_stream;
 
 // The output straight to the sound server (PulseAudio, or PipeWire in its
 // place), fed from a thread of its own that sleeps until the server asks for
@@ -24,41 +20,62 @@ struct pa_stream;
 // heard as soon as it would have been without the pause. Measured while
 // playing, this takes the sound thread from about 80 wakeups a second of open
 // output to about 70, the sound server with it.
+//
+// The server is never waited for by the caller: the sound thread connects,
+// opens the stream within a time limit, plays, and ends the stream when it is
+// let go; the calls below only ask and return. A server that goes away (it
+// ended, or was restarted) or does not answer in time ends the output on its
+// own, the game is told, and the next Want opens it anew: at most one opening
+// at a time, and none for a moment after one has failed, so that a game whose
+// server is gone does not knock at its door at every cue.
+//
+// The calls come from one thread at a time (the audio layer makes them under
+// its lock); the game's callbacks run on the sound thread.
 class TPulseOutput {
 public:
-  // Fills Frames stereo frames; called on the output's thread. Returns
-  // whether anything sounded in them.
+  // Fills Frames stereo frames. Returns whether anything sounded in them.
   using TFill = bool (*)(std::int16_t* Out, std::size_t Frames);
+  // The output has ended without being let go: the server went away or did
+  // not answer within the time limit.
+  using TEnded = void (*)();
+
+  // An opening not done by then (the server connected and the stream ready)
+  // is given up.
+  static constexpr std::chrono::milliseconds OpenLimit{1000};
+  // After an opening has failed, no other starts for this long.
+  static constexpr std::chrono::milliseconds RetryAfter{500};
 
   TPulseOutput() = default;
-  ~TPulseOutput() { Close(); }
+  ~TPulseOutput() { Finish(std::chrono::seconds(1)); }
   TPulseOutput(const TPulseOutput&) = delete;
   TPulseOutput& operator=(const TPulseOutput&) = delete;
 
-  // Connects to the server and starts the stream; false, with nothing left
-  // open, when no server answers within a couple of seconds.
-  bool Open(std::uint32_t Frequency, TFill Fill, const char* Name);
-  // Ends the stream and the thread; the server forgets the game.
+  // Asks for the output: open already, or the sound thread starts opening it.
+  // False when it cannot be asked for now: an opening failed less than
+  // RetryAfter ago, or no thread could be started.
+  bool Want(std::uint32_t Frequency, TFill Fill, TEnded Ended, const char* Name);
+  // Whether a server took the connection of the opening asked for. The
+  // answer comes before the server has said a word, so this waits only for
+  // the sound thread to try, at most Limit (no answer counts as no server).
+  bool ServerThere(std::chrono::milliseconds Limit);
+  // Lets the output go; the sound thread ends the stream, then itself.
   void Close();
-  // A sound has started: a paused stream goes on. From any thread.
+  // Whether the sound thread runs: the output is open, opening, or closing.
+  bool Running() const;
+  // A sound has started: a paused stream goes on.
   void SoundStarted();
+  // Lets the output go and waits at most Limit for the sound thread to end.
+  // One that has not ended by then is left to end on its own, and calls
+  // nothing of the game's from then on.
+  void Finish(std::chrono::milliseconds Limit);
+
+  // For tests: the openings from the next one on are given up after Limit
+  // instead of OpenLimit.
+  void SetOpenLimit(std::chrono::milliseconds aLimit) { Limit = aLimit; }
 
 private:
-  bool Connect(std::uint32_t Frequency, const char* Name);
-  void Run();
-  static void OnWrite(pa_stream* Stream, std::size_t Bytes, void* Self);
-  void Cork(bool Paused);
-
-  pa_mainloop* Loop = nullptr;
-  pa_context* Context = nullptr;
-  pa_stream* Stream = nullptr;
-  TFill Fill = nullptr;
+  struct TSession;
+  std::shared_ptr<TSession> Session;
   std::thread Thread;
-  std::atomic<bool> Quit{false};
-  // A sound started since the thread last looked, and whether it has paused
-  // the stream: the thread pauses, then looks; a sound starts, then looks
-  // whether to wake it. One of the two sees the other.
-  std::atomic<bool> Started{false};
-  std::atomic<bool> Corked{false};
-  std::chrono::steady_clock::time_point SilentSince; // the output's thread only
+  std::chrono::milliseconds Limit = OpenLimit;
 };

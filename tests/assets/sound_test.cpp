@@ -310,7 +310,7 @@ TEST_F(SoundTest, AWrongVersionGivesItsMessageThenSilence) {
   {
     TDM DM(nullptr, Sounds);
     EXPECT_EQ(Messages.Shown,
-              OneMessage({"", "An incorrect version of BASS.DLL was loaded", TMessageIcon::Error, false}));
+              OneMessage({"", "The game's audio layer has an incorrect version", TMessageIcon::Error, false}));
     ExpectSilentRun(DM, Messages);
     // The output is open all the same, and stays silent.
     EXPECT_TRUE(Output.WaitForMoreFrames(44100 / 5));

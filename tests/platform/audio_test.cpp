@@ -235,6 +235,24 @@ public:
     std::filesystem::create_directories(Dir.Path() + "/run");
     std::filesystem::permissions(Dir.Path() + "/run", std::filesystem::perms::owner_all);
     unsetenv("SDL_AUDIODRIVER"); // the game's own choice: the server
+    Start();
+  }
+  ~TSoundServer() {
+    Continue();
+    if (Pid > 0) {
+      kill(Pid, SIGTERM);
+      waitpid(Pid, nullptr, 0);
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+  TSoundServer(const TSoundServer&) = delete;
+  TSoundServer& operator=(const TSoundServer&) = delete;
+
+  bool Up = false;
+  const std::string& Folder() const { return Dir.Path(); }
+
+  // Starts the server, again after Kill; Up says whether it answers.
+  void Start() {
     Pid = fork();
     if (Pid == 0) {
       // Its remarks on running as root, without D-Bus and the like are no concern of the test.
@@ -248,18 +266,23 @@ public:
     Up = Pid > 0 && WaitUntil([] { return Ask("pactl info >/dev/null 2>&1 && echo up") == "up\n"; },
                               std::chrono::seconds(10));
   }
-  ~TSoundServer() {
-    if (Pid > 0) {
-      kill(Pid, SIGTERM);
-      waitpid(Pid, nullptr, 0);
-    }
-    unsetenv("XDG_RUNTIME_DIR");
+  // The server dies at once, without a word to its clients.
+  void Kill() {
+    kill(Pid, SIGKILL);
+    waitpid(Pid, nullptr, 0);
+    Pid = -1;
+    Up = false;
   }
-  TSoundServer(const TSoundServer&) = delete;
-  TSoundServer& operator=(const TSoundServer&) = delete;
-
-  bool Up = false;
-  const std::string& Folder() const { return Dir.Path(); }
+  // The server hangs: its socket still takes connections, and nothing answers.
+  void Stop() {
+    kill(Pid, SIGSTOP);
+    Stopped = true;
+  }
+  void Continue() {
+    if (Stopped && Pid > 0)
+      kill(Pid, SIGCONT);
+    Stopped = false;
+  }
 
   // What a command of the server's tools prints.
   static std::string Ask(const std::string& Command) {
@@ -276,7 +299,61 @@ public:
 private:
   TTempDir Dir;
   pid_t Pid = -1;
+  bool Stopped = false;
 };
+
+// What the server's speakers play, recorded from their monitor for as long
+// as this lives, from when the server has taken the recording on.
+class TSpeakers {
+public:
+  explicit TSpeakers(const TSoundServer& Server) : File(Server.Folder() + "/speakers.raw") {
+    Pid = fork();
+    if (Pid == 0) {
+      execlp("parec", "parec", "--device=speakers.monitor", "--raw", "--format=s16le", "--channels=2", "--rate=44100",
+             "--latency-msec=20", File.c_str(), nullptr);
+      _exit(127);
+    }
+    Recording = Pid > 0 && WaitUntil([] { return TSoundServer::Ask("pactl list source-outputs short") != ""; },
+                                     std::chrono::seconds(10));
+  }
+  ~TSpeakers() {
+    if (Pid > 0) {
+      kill(Pid, SIGINT);
+      waitpid(Pid, nullptr, 0);
+    }
+  }
+  TSpeakers(const TSpeakers&) = delete;
+  TSpeakers& operator=(const TSpeakers&) = delete;
+
+  bool Recording = false;
+
+  // The frames heard so far at Level on each side, give or take the mix's rounding.
+  std::size_t FramesAt(TStereo Level) const {
+    std::ifstream In(File, std::ios::binary);
+    std::size_t Count = 0;
+    std::int16_t Frame[2];
+    while (In.read(reinterpret_cast<char*>(Frame), sizeof Frame))
+      if (std::abs(Frame[0] - Level.Left) <= 2 && std::abs(Frame[1] - Level.Right) <= 2)
+        ++Count;
+    return Count;
+  }
+
+private:
+  std::string File;
+  pid_t Pid = -1;
+};
+
+// Plays Sample once at Pan; false when the layer refuses.
+bool Cue(std::uint32_t Sample, float Pan) {
+  const std::uint32_t Channel = AudioSampleGetChannel(Sample);
+  return Channel != 0 && AudioChannelSetAttribute(Channel, TAudioAttribute::Pan, Pan) && AudioChannelPlay(Channel);
+}
+
+// 300 ms of a steady tone, 13,230 frames, is heard when at least half of
+// it is: a server that goes on after a stop catches up on the lost time in
+// one burst, and its recording may lose some of what was mixed then.
+constexpr std::uint32_t CueMs = 300;
+constexpr std::size_t CueHeard = 13230 / 2;
 } // namespace
 
 // The game talks to the sound server itself: a tone played on the left
@@ -338,4 +415,129 @@ TEST(AudioServerTest, AToneReachesTheSoundServerAndTheStreamGoesWhenSilent) {
   EXPECT_NE(TSoundServer::Ask("pactl list sink-inputs short"), "");
   SetAudioRestOverride(std::nullopt);
   AudioFree();
+}
+
+// The server dies while a long sound plays: the game sees its output gone and
+// drops what played; once the server is back, the very next cue opens a
+// stream again and is heard, and the lost sound does not come back with it.
+TEST(AudioServerTest, AfterTheServerDiesAndComesBackTheNextCueIsHeard) {
+  TSoundServer Server;
+  if (!Server.Up)
+    GTEST_SKIP() << "no PulseAudio server can be started here";
+  WriteSteadyWav(Server.Folder() + "/long.wav", 1000, 5000);
+  WriteSteadyWav(Server.Folder() + "/cue.wav", 2000, CueMs);
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Long = AudioSampleLoad(Server.Folder() + "/long.wav", 1);
+  const std::uint32_t Short = AudioSampleLoad(Server.Folder() + "/cue.wav", 1);
+  ASSERT_NE(Long, 0u);
+  ASSERT_NE(Short, 0u);
+  ASSERT_TRUE(Cue(Long, -1.0f));
+  ASSERT_TRUE(WaitUntil([] { return TSoundServer::Ask("pactl list sink-inputs | grep -c 'Corked: no'") == "1\n"; },
+                        std::chrono::seconds(5)));
+
+  Server.Kill();
+  EXPECT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(5)))
+      << "the output stays open on a server that is gone";
+  Server.Start();
+  ASSERT_TRUE(Server.Up);
+  TSpeakers Speakers(Server);
+  ASSERT_TRUE(Speakers.Recording);
+
+  ASSERT_TRUE(Cue(Short, 1.0f)) << AudioErrorGetCode();
+  EXPECT_TRUE(WaitUntil([&] { return Speakers.FramesAt({0, 2000}) >= CueHeard; }, std::chrono::seconds(10)))
+      << Speakers.FramesAt({0, 2000}) << " frames of the cue heard";
+  EXPECT_EQ(Speakers.FramesAt({1000, 0}), 0u) << "the sound cut off by the server's end goes on";
+  AudioFree();
+}
+
+// The server hangs while the output rests. The cues of a busy yard go on
+// without waiting for it: each call is back while the server is still
+// stopped, with the output opening, and one opening waits for the server, not
+// one for each cue. When the server goes on, the cue held for that opening is
+// heard, and so is a later one.
+TEST(AudioServerTest, AStoppedServerHoldsUpNoCueAndIsHeardWhenItGoesOn) {
+  TSoundServer Server;
+  if (!Server.Up)
+    GTEST_SKIP() << "no PulseAudio server can be started here";
+  WriteSteadyWav(Server.Folder() + "/held.wav", 1000, CueMs);
+  WriteSteadyWav(Server.Folder() + "/later.wav", 2000, CueMs);
+  SetAudioRestOverride(100);
+  // However long this test is held up, the opening waits as long as the server.
+  SetAudioOpenLimitOverride(600000);
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Held = AudioSampleLoad(Server.Folder() + "/held.wav", 1);
+  const std::uint32_t Later = AudioSampleLoad(Server.Folder() + "/later.wav", 1);
+  ASSERT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(5))) << "never rested";
+  SetAudioRestOverride(std::nullopt); // from the next opening on, the output stays for the rest of the test
+  TSpeakers Speakers(Server);
+  ASSERT_TRUE(Speakers.Recording);
+
+  Server.Stop();
+  for (int Step = 0; Step < 20; ++Step)
+    ASSERT_TRUE(Cue(Held, -1.0f)) << "cue " << Step << ": " << AudioErrorGetCode();
+  EXPECT_TRUE(AudioOutputOpen()) << "the cues waited for the opening to end";
+  Server.Continue();
+
+  EXPECT_TRUE(WaitUntil([&] { return Speakers.FramesAt({1000, 0}) >= CueHeard; }, std::chrono::seconds(10)))
+      << Speakers.FramesAt({1000, 0}) << " frames of the held cue heard";
+  EXPECT_EQ(TSoundServer::Ask("pactl list clients | grep -c 'application.name = \"Clankora!\"'"), "1\n");
+  ASSERT_TRUE(Cue(Later, 1.0f)) << AudioErrorGetCode();
+  EXPECT_TRUE(WaitUntil([&] { return Speakers.FramesAt({0, 2000}) >= CueHeard; }, std::chrono::seconds(10)))
+      << Speakers.FramesAt({0, 2000}) << " frames of the later cue heard";
+  AudioFree();
+  SetAudioOpenLimitOverride(std::nullopt);
+}
+
+// An opening the server does not answer in time is given up: the output
+// closes, the cue that waited for it is dropped, never to be heard late, and
+// once the server answers again a later cue opens the output and is heard.
+TEST(AudioServerTest, AnOpeningNotAnsweredInTimeDropsItsCueAndALaterCueTriesAgain) {
+  TSoundServer Server;
+  if (!Server.Up)
+    GTEST_SKIP() << "no PulseAudio server can be started here";
+  WriteSteadyWav(Server.Folder() + "/dropped.wav", 1000, CueMs);
+  WriteSteadyWav(Server.Folder() + "/later.wav", 2000, CueMs);
+  SetAudioRestOverride(100);
+  SetAudioOpenLimitOverride(200);
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100));
+  const std::uint32_t Dropped = AudioSampleLoad(Server.Folder() + "/dropped.wav", 1);
+  const std::uint32_t Later = AudioSampleLoad(Server.Folder() + "/later.wav", 1);
+  ASSERT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(5))) << "never rested";
+  TSpeakers Speakers(Server);
+  ASSERT_TRUE(Speakers.Recording);
+
+  Server.Stop();
+  ASSERT_TRUE(Cue(Dropped, -1.0f)) << AudioErrorGetCode();
+  EXPECT_TRUE(WaitUntil([] { return !AudioOutputOpen(); }, std::chrono::seconds(5))) << "the opening never gave up";
+  Server.Continue();
+
+  // Right after a failed opening the cues are refused for a moment; one gets through.
+  EXPECT_TRUE(WaitUntil([&] { return Cue(Later, 1.0f); }, std::chrono::seconds(5))) << AudioErrorGetCode();
+  EXPECT_TRUE(WaitUntil([&] { return Speakers.FramesAt({0, 2000}) >= CueHeard; }, std::chrono::seconds(10)))
+      << Speakers.FramesAt({0, 2000}) << " frames of the later cue heard";
+  EXPECT_EQ(Speakers.FramesAt({1000, 0}), 0u) << "the dropped cue was heard late";
+  AudioFree();
+  SetAudioOpenLimitOverride(std::nullopt);
+  SetAudioRestOverride(std::nullopt);
+}
+
+// A server that hangs before the game starts: setting up, playing and
+// freeing the output all come back while it is still stopped.
+TEST(AudioServerTest, AStoppedServerHoldsUpNeitherTheStartNorTheEnd) {
+  TSoundServer Server;
+  if (!Server.Up)
+    GTEST_SKIP() << "no PulseAudio server can be started here";
+  const std::string Wav = Server.Folder() + "/tone.wav";
+  WriteSteadyWav(Wav, 1000, CueMs);
+  SetAudioOpenLimitOverride(600000);
+  Server.Stop();
+  ASSERT_TRUE(AudioInit(AudioDefaultDevice, 44100)) << AudioErrorGetCode();
+  const std::uint32_t Sample = AudioSampleLoad(Wav, 1);
+  ASSERT_NE(Sample, 0u);
+  EXPECT_TRUE(Cue(Sample, 0.0f)) << AudioErrorGetCode();
+  EXPECT_TRUE(AudioOutputOpen());
+  EXPECT_TRUE(AudioFree());
+  EXPECT_FALSE(AudioOutputOpen());
+  Server.Continue();
+  SetAudioOpenLimitOverride(std::nullopt);
 }
