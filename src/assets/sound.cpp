@@ -58,15 +58,8 @@ void TDM::DataModuleCreate(const TIniFile* IniF) {
   }
   UseSound = StoredUseSound;
 
-  SndBoom = LoadSample(SamplesDir + "boom01.wav");
-  SndFart = LoadSample(SamplesDir + "fart01.wav");
-  SndGetBomb = LoadSample(SamplesDir + "getbomb01.wav");
-  SndGlassbreak = LoadSample(SamplesDir + "glassbreak01.wav");
-  SndOuch = LoadSample(SamplesDir + "ouch01.wav");
-  SndPick = LoadSample(SamplesDir + "pick01.wav");
-  SndPlaced = LoadSample(SamplesDir + "placed01.wav");
-  SndSpring = LoadSample(SamplesDir + "spring01.wav");
-  SndMove = LoadSample(SamplesDir + "step01.wav");
+  for (const TCueSound& Sound : CueSounds)
+    this->*Sound.Sample = LoadSample(SamplesDir + Sound.File);
   ReportFailedSamples();
 }
 
@@ -131,21 +124,21 @@ void TDM::PlayGameSound(std::int32_t Index, float Vol, float Pan) {
   AudioChannelPlay(Channel);
 }
 
+namespace {
+// Every cue finds its own line in the table.
+constexpr bool TableInCueOrder() {
+  for (std::size_t I = 0; I < CueSounds.size(); ++I)
+    if (CueSounds[I].Cue != static_cast<TSoundCue>(I))
+      return false;
+  return true;
+}
+static_assert(TableInCueOrder(), "CueSounds lists the cues in the order of TSoundCue");
+} // namespace
+
 void TDM::Cue(TSoundCue Cue, std::int32_t X) {
-  const float Full = ColumnToPan(X);
-  const float Half = Full / 2;
-  switch (Cue) {
-  case TSoundCue::Boom: PlayGameSound(SndBoom, -1.0f, Full); return;
-  case TSoundCue::Fart: PlayGameSound(SndFart, -1.0f, Full); return;
-  case TSoundCue::GetBomb: PlayGameSound(SndGetBomb, -1.0f, Full); return;
-  case TSoundCue::Glassbreak: PlayGameSound(SndGlassbreak, -1.0f, Full); return;
-  case TSoundCue::Ouch: PlayGameSound(SndOuch, -1.0f, Full); return;
-  case TSoundCue::Pick: PlayGameSound(SndPick, -1.0f, Full); return;
-  // Landings, jumps and steps are frequent and small: they stay nearer the middle.
-  case TSoundCue::Placed: PlayGameSound(SndPlaced, -1.0f, Half); return;
-  case TSoundCue::Spring: PlayGameSound(SndSpring, -1.0f, Half); return;
-  case TSoundCue::Move: PlayGameSound(SndMove, -1.0f, Half); return;
-  }
+  const TCueSound& Sound = CueSound(Cue);
+  const float Pan = ColumnToPan(X);
+  PlayGameSound(this->*Sound.Sample, -1.0f, Sound.Pan == TPanRule::HalfColumn ? Pan / 2 : Pan);
 }
 
 float ColumnToPan(std::int32_t X) { return static_cast<float>(static_cast<long double>(X) * 0.1L - 1.0L); }

@@ -70,6 +70,35 @@ private:
   TSoundCueSink* PreviousCueSink = nullptr;
 };
 
+// How a cue's sound stands between the speakers: at its column's place, or
+// halfway from the middle to it (frequent, small sounds).
+enum class TPanRule { Column, HalfColumn };
+
+// What each cue plays: the sound module's field for its sample, the file in
+// "sounds" it is loaded from, and where it stands. One line per cue, in the
+// order of TSoundCue, which is also the order the samples are loaded in.
+struct TCueSound {
+  TSoundCue Cue;
+  std::int32_t TDM::*Sample;
+  const char* File;
+  TPanRule Pan;
+};
+inline constexpr std::array<TCueSound, 9> CueSounds = {{
+    {TSoundCue::Boom, &TDM::SndBoom, "boom01.wav", TPanRule::Column},
+    {TSoundCue::Fart, &TDM::SndFart, "fart01.wav", TPanRule::Column},
+    {TSoundCue::GetBomb, &TDM::SndGetBomb, "getbomb01.wav", TPanRule::Column},
+    {TSoundCue::Glassbreak, &TDM::SndGlassbreak, "glassbreak01.wav", TPanRule::Column},
+    {TSoundCue::Ouch, &TDM::SndOuch, "ouch01.wav", TPanRule::Column},
+    {TSoundCue::Pick, &TDM::SndPick, "pick01.wav", TPanRule::Column},
+    // Landings, jumps and steps are frequent and small: they stay nearer the middle.
+    {TSoundCue::Placed, &TDM::SndPlaced, "placed01.wav", TPanRule::HalfColumn},
+    {TSoundCue::Spring, &TDM::SndSpring, "spring01.wav", TPanRule::HalfColumn},
+    {TSoundCue::Move, &TDM::SndMove, "step01.wav", TPanRule::HalfColumn},
+}};
+
+// The table's line for a cue.
+constexpr const TCueSound& CueSound(TSoundCue Cue) { return CueSounds[static_cast<std::size_t>(Cue)]; }
+
 // Where a sound of yard column X stands between the speakers: X / 10 - 1, so
 // column 1 is at -0.9, column 10 in the middle (exactly 0) and column 20 at +1.
 float ColumnToPan(std::int32_t X);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "assets/data_files.h"
+#include "assets/sound.h"
 #include "assets/sprites.h"
 #include "support/sound_spectrum.h"
 #include "support/test_pictures.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -165,12 +167,17 @@ TEST_F(DataFilesTest, AnimationsMoveAndTheOneShotEffectsFadeOut) {
 }
 
 namespace {
-const char* const SoundFiles[] = {"boom01.wav",  "fart01.wav",   "getbomb01.wav", "glassbreak01.wav", "ouch01.wav",
-                                  "pick01.wav",  "placed01.wav", "spring01.wav",  "step01.wav"};
+// Every sound the game loads, from the game's own table.
+const std::vector<std::string> SoundFiles = [] {
+  std::vector<std::string> Files;
+  for (const TCueSound& Sound : CueSounds)
+    Files.emplace_back(Sound.File);
+  return Files;
+}();
 } // namespace
 
 TEST(SoundFiles, EverySoundIsShortCleanAndAsLoudAsTheOthers) {
-  for (const char* Name : SoundFiles) {
+  for (const std::string& Name : SoundFiles) {
     const TWavLevels L = ReadWavLevels(SoundsDir + Name);
     ASSERT_TRUE(L.Loaded) << Name << ": " << L.Error;
     EXPECT_EQ(L.Format, AUDIO_S16LSB) << Name;
@@ -194,7 +201,7 @@ TEST(SoundFiles, TheSoundsFolderHoldsTheNineSoundsAndNothingElse) {
   std::set<std::string> Found;
   for (const auto& Entry : std::filesystem::directory_iterator(SoundsDir))
     Found.insert(Entry.path().filename().string());
-  EXPECT_EQ(Found, std::set<std::string>(std::begin(SoundFiles), std::end(SoundFiles)));
+  EXPECT_EQ(Found, std::set<std::string>(SoundFiles.begin(), SoundFiles.end()));
 }
 
 namespace {
@@ -203,7 +210,7 @@ class SoundBalance : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     Sounds = new std::map<std::string, TWavLevels>;
-    for (const char* Name : SoundFiles)
+    for (const std::string& Name : SoundFiles)
       (*Sounds)[Name] = ReadWavLevels(SoundsDir + Name);
   }
   static void TearDownTestSuite() {
@@ -255,7 +262,7 @@ TEST_F(SoundBalance, NoTwoCuesShareOneColourAndTheFrequentOnesStandWellApart) {
   // each must be told from the other three by its colour alone.
   const std::set<std::string> Frequent = {"step01.wav", "placed01.wav", "fart01.wav", "boom01.wav"};
   std::map<std::string, TSpectrum> Spectra;
-  for (const char* Name : SoundFiles)
+  for (const std::string& Name : SoundFiles)
     Spectra[Name] = Spectrum(Name);
   for (auto A = Spectra.begin(); A != Spectra.end(); ++A) {
     for (auto B = std::next(A); B != Spectra.end(); ++B) {

@@ -2,6 +2,7 @@
 #include "support/test_audio.h"
 
 #include "assets/data_files.h"
+#include "assets/sound.h"
 
 #include <png.h>
 #include <zlib.h>
@@ -119,12 +120,10 @@ void WriteGameFolder(const std::string& Dir) {
   for (const TCheckedFile& File : CheckedDataFiles)
     PadPngToSize(Dir + "/sprites/" + File.Name, File.Bytes);
   // Each sound a steady level of its own, so that what plays can be told apart.
-  const char* Sounds[] = {"boom01.wav", "fart01.wav", "getbomb01.wav", "glassbreak01.wav", "ouch01.wav",
-                          "pick01.wav", "placed01.wav", "spring01.wav", "step01.wav"};
   fs::create_directories(Dir + "/sounds");
   std::int16_t Level = 1000;
-  for (const char* Sound : Sounds) {
-    WriteSteadyWav(Dir + "/sounds/" + Sound, Level, 50);
+  for (const TCueSound& Sound : CueSounds) {
+    WriteSteadyWav(Dir + "/sounds/" + Sound.File, Level, 50);
     Level = static_cast<std::int16_t>(Level + 500);
   }
 }
