@@ -5,7 +5,6 @@
 #include "ui/key_repeat.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -16,35 +15,27 @@ namespace {
 constexpr int PadLookMs = 10;
 // After a device was plugged in, the system takes a moment to make it
 // readable: the pads are looked at this many times, this far apart.
-constexpr int PlugLookMs = 250;
+constexpr int AfterPlugLookMs = 250;
 constexpr int PlugLooks = 8;
 } // namespace
 
-QStringList TPadInput::DevicePlaces() {
-  // The folder itself may come only with the first input device.
-  return {QStringLiteral("/dev/input"), QStringLiteral("/dev")};
-}
-
-TPadInput::TPadInput(QWidget& aWindow, const QStringList& PlugPlaces) : Window(aWindow), Places(PlugPlaces) {
+TPadInput::TPadInput(QWidget& aWindow, const TPadPlaces& Places) : Window(aWindow) {
   if (!GamepadInit())
     return;
   GamepadSetRepeat(SystemKeyRepeat());
   connect(&Timer, &QTimer::timeout, this, &TPadInput::Poll);
-  connect(&PlugWatch, &QFileSystemWatcher::directoryChanged, this, &TPadInput::LookForNewPads);
-  WatchPlaces();
+  // The notice comes on the watch's thread; the look is the main loop's.
+  PlugWatch = std::make_unique<TPadPlugWatch>(
+      [this] { QMetaObject::invokeMethod(this, &TPadInput::LookForNewPads, Qt::QueuedConnection); }, Places);
   PlanNextLook();
 }
 
-TPadInput::~TPadInput() { GamepadFree(); }
-
-void TPadInput::WatchPlaces() {
-  for (const QString& Place : Places)
-    if (!PlugWatch.directories().contains(Place) && QFileInfo(Place).isDir())
-      PlugWatch.addPath(Place);
+TPadInput::~TPadInput() {
+  PlugWatch.reset();
+  GamepadFree();
 }
 
 void TPadInput::LookForNewPads() {
-  WatchPlaces();
   LooksAfterPlug = PlugLooks;
   Poll();
 }
@@ -54,7 +45,7 @@ void TPadInput::PlanNextLook() {
   if (GamepadCount() > 0)
     Interval = PadLookMs;
   else if (LooksAfterPlug > 0)
-    Interval = PlugLookMs;
+    Interval = AfterPlugLookMs;
   if (Interval == 0)
     Timer.stop();
   else if (!Timer.isActive() || Timer.interval() != Interval)

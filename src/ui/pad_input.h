@@ -1,9 +1,11 @@
 #pragma once
 
-#include <QFileSystemWatcher>
+#include "platform/pad_plug_watch.h"
+
 #include <QObject>
-#include <QStringList>
 #include <QTimer>
+
+#include <memory>
 
 class QWidget;
 
@@ -17,15 +19,12 @@ class QWidget;
 // every screen and wakes a main loop that waits, and the main loop looks once
 // a pass, so a game in play answers within the pass. Without a pad nothing
 // wakes the game: a pad being plugged in shows as a new device file, and the
-// folders that hold them are watched (where the system cannot watch them,
-// Qt looks at them once a second instead). Where pads cannot be read at all,
-// nothing happens and nothing is said.
+// pads' device files are watched (platform/pad_plug_watch.h), on a thread of
+// their own that wakes the game only when a pad's file came or went. Where
+// pads cannot be read at all, nothing happens and nothing is said.
 class TPadInput : public QObject {
 public:
-  // The folders where a new pad shows up.
-  static QStringList DevicePlaces();
-
-  explicit TPadInput(QWidget& aWindow, const QStringList& PlugPlaces = DevicePlaces());
+  explicit TPadInput(QWidget& aWindow, const TPadPlaces& Places = {});
   ~TPadInput() override;
 
   // Hands the keys the pads gave since the last look to the window.
@@ -40,12 +39,11 @@ public:
   int LookInterval() const { return Timer.interval(); }
 
 private:
-  void WatchPlaces();
   void PlanNextLook();
 
   QWidget& Window;
   QTimer Timer;
-  QFileSystemWatcher PlugWatch;
-  QStringList Places;
   int LooksAfterPlug = 0; // looks still to come for a device plugged in without a pad found
+  // Last, so that it ends first: its thread hands its notices to this object.
+  std::unique_ptr<TPadPlugWatch> PlugWatch;
 };

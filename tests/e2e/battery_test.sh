@@ -10,7 +10,9 @@ build=$(cd "$1" && pwd)
 work=$(mktemp -d /tmp/clankora-battery-XXXXXX)
 . "$(dirname "$0")/../support/x11_game.sh"
 pulse_pid=""
-trap 'stop_player; [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null; rm -rf "$work"' EXIT
+burst_pid="" # files made and removed in /dev while the game is paused
+burst_stop() { [ -n "$burst_pid" ] && { kill "$burst_pid" 2>/dev/null; wait "$burst_pid" 2>/dev/null; } || true; burst_pid=""; }
+trap 'burst_stop; rm -f /dev/clankora-battery-$$-*; stop_player; [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null; rm -rf "$work"' EXIT
 
 # A sound server of the test's own, in a private runtime folder, with one silent sink.
 export XDG_RUNTIME_DIR="$work/run" HOME="$work"
@@ -115,6 +117,34 @@ row paused "$before" "$(sample)" 5
 paused_limit=5
 compgen -G "/dev/input/by-id/*-joystick" >/dev/null && paused_limit=120
 [ "$game_wakeups" -le "$paused_limit" ] || fail "the paused game woke $game_wakeups times a second"
+
+# Device files that are no pad come and go by the thousand a second in /dev,
+# the folder the game watches for /dev/input to appear in. Only the files of
+# pads may wake the game: paused in full screen, it stays asleep, three times
+# over. Without the right to make files in /dev, the paused full screen is
+# measured as it is.
+burst_start() { # makes and removes 50 files in /dev, rests 10 ms, and again
+  perl -e '$d = shift; while (1) {
+    for $i (1 .. 50) { open(my $f, ">", "$d-$i") or exit 1; close $f; unlink "$d-$i"; }
+    select(undef, undef, undef, 0.01); }' "/dev/clankora-battery-$$" &
+  burst_pid=$!
+}
+can_burst=""
+: 2>/dev/null >"/dev/clankora-battery-$$-probe" && rm -f "/dev/clankora-battery-$$-probe" && can_burst=yes
+key F11
+sleep 0.5
+for run in 1 2 3; do
+  step "paused, full screen$([ -n "$can_burst" ] && echo ", device files coming and going in /dev"), $run of 3"
+  [ -n "$can_burst" ] && burst_start
+  sleep 0.2
+  before=$(sample)
+  follow_threads start
+  for _ in $(seq 1 8); do sleep 0.5; follow_threads; done
+  row "full $run" "$before" "$(sample)" 4
+  burst_stop
+  [ "$game_wakeups" -le "$paused_limit" ] || fail "the paused full-screen game woke $game_wakeups times a second"
+done
+key F11
 
 step "a sound after the rest"
 # A new game: the truck's first loads land within seconds, and the steps sound too.

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the built game twice, a second apart, and
-# checks that both are the same file; checks its control fields and files,
+# checks that both are the same file; builds and packs the last commit in two
+# clones whose files carry different times, as the README says, and checks
+# that the two packages are the same file; checks its control fields and files,
 # that lintian finds no error and no warning in it, and that its program is
 # hardened; as root, also installs it with dpkg, plays "clankora" from the PATH
 # as an ordinary player, and removes it, leaving none of its files.
-#   debian_package_test.sh BUILD_DIR VERSION
+#   debian_package_test.sh BUILD_DIR VERSION SOURCE_DIR
 set -euo pipefail
 # The package's time must come from the source by itself.
 unset SOURCE_DATE_EPOCH
 
 build=$(cd "$1" && pwd)
 version=$2
+source=$(cd "$3" && pwd)
 work=$(mktemp -d /tmp/clankora-deb-XXXXXX)
 chmod 755 "$work"
 . "$(dirname "$0")/player.sh"
@@ -38,6 +41,38 @@ stamp=$(date -u -d "@$epoch" '+%Y-%m-%d %H:%M:%S')
 other=$(dpkg-deb --fsys-tarfile "$deb" | tar -tv --full-time | grep -v -F " $stamp " || true)
 [ -z "$other" ] || fail "files in the package are not dated $stamp, the source's time: $other"
 dpkg-deb -x "$deb" "$work/root"
+
+step "the last commit in two clones, their files dated years apart, each built and packed as the README says"
+if commit=$(git -C "$source" rev-parse --verify -q HEAD 2>/dev/null); then
+  git -C "$source" diff --quiet HEAD -- 2>/dev/null ||
+    echo "  the checkout has changes not committed: the clones are of commit $commit, without them"
+  launcher=()
+  if command -v ccache >/dev/null; then
+    # The sources are named from the test's folder, so the second clone
+    # compiles only what differs from the first.
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="$work"
+  fi
+  clone_and_pack() { # NAME DATE: prints the path of the clone's package
+    local dir="$work/$1"
+    {
+      git clone --quiet --shared --no-checkout "$source" "$dir" &&
+        git -C "$dir" checkout --quiet --detach "$commit" &&
+        find "$dir" -path "$dir/.git" -prune -o -exec touch -h -d "$2" {} + &&
+        cd "$dir" &&
+        cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DCLANKORA_TESTS=OFF "${launcher[@]}" &&
+        cmake --build build/release -j 2 &&
+        cd build/release && cpack -G DEB
+    } >"$work/$1.log" 2>&1 || { tail -n 30 "$work/$1.log" >&2; fail "building and packing the $1 clone failed"; }
+    ls "$dir"/build/release/clankora_*.deb
+  }
+  first=$(clone_and_pack first "2001-02-03 04:05:06")
+  second=$(clone_and_pack second "2019-08-07 06:05:04")
+  cmp "$first" "$second" || fail "the packages of two clones of one commit differ"
+  echo "  both clones made the same package: $(sha256sum <"$first" | cut -c1-16)"
+else
+  echo "  $source is no git checkout: no clones to compare"
+fi
 
 step "control fields"
 field() { dpkg-deb -f "$deb" "$1"; }

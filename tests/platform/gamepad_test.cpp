@@ -3,15 +3,25 @@
 #include "platform/audio.h"
 #include "platform/gamepad.h"
 #include "platform/keys.h"
+#include "platform/pad_plug_watch.h"
 #include "support/test_audio.h"
 #include "support/test_game.h"
 #include "support/virtual_pad.h"
 
 #include <SDL.h>
 
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -333,4 +343,159 @@ TEST(GamepadSignalsTest, CtrlCAndTerminationStillEndTheGame) {
   }
   GamepadFree();
   EXPECT_EQ(SDL_WasInit(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK), 0u) << "no part of SDL left running";
+}
+
+namespace {
+// The watch over a folder of the test's own standing for /dev, with its
+// "input" folder standing for /dev/input. Notices are counted as they come.
+class PadPlugWatchTest : public ::testing::Test {
+protected:
+  PadPlugWatchTest() : Devices(std::filesystem::temp_directory_path() / ("clankora-devices-" + std::to_string(getpid()))) {
+    std::filesystem::remove_all(Devices);
+    std::filesystem::create_directories(Input());
+  }
+  ~PadPlugWatchTest() override {
+    Watch.reset();
+    std::filesystem::remove_all(Devices);
+  }
+
+  std::filesystem::path Input() const { return Devices / "input"; }
+  void StartWatch(bool LookOnly = false) {
+    Watch = std::make_unique<TPadPlugWatch>([this] { ++Notices; }, TPadPlaces{Devices.string(), "input", LookOnly});
+  }
+  static void Make(const std::filesystem::path& File) { std::ofstream{File}.put('x'); }
+  // Whether a notice came since the last one seen, waiting up to Ms milliseconds for it.
+  bool NoticeWithin(int Ms) {
+    for (int Waited = 0; Notices == Seen && Waited < Ms; Waited += 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const bool Came = Notices != Seen;
+    Seen = Notices;
+    return Came;
+  }
+  // Lets the notices of the last change come, so that the next is judged alone.
+  void Settle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * PlugNoticeMs));
+    Seen = Notices;
+  }
+  // The times the threads other than the test's have gone to sleep and been woken.
+  static std::uint64_t OtherThreadsWakeups() {
+    std::uint64_t Sum = 0;
+    for (const auto& Task : std::filesystem::directory_iterator("/proc/self/task")) {
+      if (Task.path().filename() == std::to_string(gettid()))
+        continue;
+      std::ifstream Status(Task.path() / "status");
+      for (std::string Line; std::getline(Status, Line);)
+        if (Line.rfind("voluntary_ctxt_switches:", 0) == 0)
+          Sum += std::stoull(Line.substr(Line.find(':') + 1));
+    }
+    return Sum;
+  }
+
+  std::filesystem::path Devices;
+  std::atomic<int> Notices{0};
+  int Seen = 0;
+  std::unique_ptr<TPadPlugWatch> Watch;
+};
+} // namespace
+
+TEST_F(PadPlugWatchTest, APadsFileComingGoingOrGivenToThePlayerIsNoticed) {
+  Make(Input() / "event2");
+  Make(Input() / "js1");
+  const std::vector<std::pair<const char*, std::function<void()>>> Changes = {
+      {"an event device comes", [&] { Make(Input() / "event5"); }},
+      {"a joystick device comes", [&] { Make(Input() / "js0"); }},
+      {"an event device goes", [&] { std::filesystem::remove(Input() / "event2"); }},
+      {"a joystick device's permissions change",
+       [&] { std::filesystem::permissions(Input() / "js1", std::filesystem::perms::others_read); }},
+  };
+  for (const auto& [What, Change] : Changes) {
+    StartWatch();
+    ASSERT_TRUE(Watch->Told());
+    Settle();
+    Change();
+    EXPECT_TRUE(NoticeWithin(2000)) << What;
+  }
+}
+
+TEST_F(PadPlugWatchTest, OtherFilesComingAndGoingAreNotNoticedAndRarelyWakeTheWatch) {
+  // The input folder's other files, and the devices folder's while it is
+  // watched for the input folder to come.
+  for (const bool InputThere : {true, false}) {
+    SCOPED_TRACE(InputThere ? "in the input folder" : "in the devices folder, without an input folder");
+    if (!InputThere)
+      std::filesystem::remove_all(Input());
+    const std::filesystem::path Folder = InputThere ? Input() : Devices;
+    StartWatch();
+    Settle();
+    const std::uint64_t WakeupsBefore = OtherThreadsWakeups();
+    // 1,000 changes over about a second, as programs make, rename and remove their files.
+    for (int I = 0; I < 250; ++I) {
+      const std::filesystem::path Made = Folder / ("mouse" + std::to_string(I));
+      const std::filesystem::path Renamed = Folder / ("kbd" + std::to_string(I));
+      Make(Made);
+      std::filesystem::rename(Made, Renamed);
+      std::filesystem::remove(Renamed);
+      std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    }
+    EXPECT_FALSE(NoticeWithin(1200));
+    EXPECT_LT(OtherThreadsWakeups() - WakeupsBefore, 20u) << "the watch sleeps through most of the changes";
+    // A pad plugged in now is still noticed, and so is the input folder coming.
+    if (InputThere)
+      Make(Input() / "event4");
+    else
+      std::filesystem::create_directory(Input());
+    EXPECT_TRUE(NoticeWithin(2000));
+  }
+}
+
+TEST_F(PadPlugWatchTest, AStormOfChangesToPadsFilesGivesANoticeAtMostEveryQuarterSecond) {
+  StartWatch();
+  const auto Start = std::chrono::steady_clock::now();
+  for (int I = 0; I < 500; ++I) {
+    Make(Input() / ("event" + std::to_string(I % 7)));
+    std::filesystem::remove(Input() / ("event" + std::to_string(I % 7)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const auto Lasted = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - Start);
+  // The last changes are noticed after the storm, and then all is quiet.
+  Settle();
+  const int AfterStorm = Seen;
+  EXPECT_FALSE(NoticeWithin(600));
+  EXPECT_GE(AfterStorm, 1);
+  EXPECT_LE(AfterStorm, 2 + Lasted.count() / PlugNoticeMs) << "the storm lasted " << Lasted.count() << " ms";
+}
+
+TEST_F(PadPlugWatchTest, TheInputFolderComingOrGoingIsNoticedAndThePadsInIt) {
+  std::filesystem::remove(Input());
+  StartWatch();
+  ASSERT_TRUE(Watch->Told());
+  Make(Devices / "event1");
+  EXPECT_FALSE(NoticeWithin(400)) << "a pad's name outside the input folder";
+  std::filesystem::create_directory(Input());
+  EXPECT_TRUE(NoticeWithin(2000)) << "the input folder came";
+  Settle();
+  Make(Input() / "event0");
+  EXPECT_TRUE(NoticeWithin(2000)) << "a pad came into it";
+  std::filesystem::remove(Input() / "event0");
+  Settle();
+  std::filesystem::remove(Input());
+  EXPECT_TRUE(NoticeWithin(2000)) << "the input folder went";
+  Settle();
+  std::filesystem::create_directory(Input());
+  Make(Input() / "js0");
+  EXPECT_TRUE(NoticeWithin(2000)) << "it came again";
+  Settle();
+  Make(Input() / "js1");
+  EXPECT_TRUE(NoticeWithin(2000)) << "a pad came into it again";
+}
+
+TEST_F(PadPlugWatchTest, WhereTheSystemCannotTellTheFoldersAreLookedAtOnceASecond) {
+  StartWatch(true);
+  EXPECT_FALSE(Watch->Told());
+  Make(Input() / "mouse0");
+  EXPECT_FALSE(NoticeWithin(PlugLookMs + 500)) << "no pad's file";
+  Make(Input() / "event3");
+  EXPECT_TRUE(NoticeWithin(PlugLookMs + 1000));
+  std::filesystem::remove_all(Input());
+  EXPECT_TRUE(NoticeWithin(PlugLookMs + 1000)) << "the input folder went";
 }

@@ -10,9 +10,14 @@
 #include <QTimer>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
+#include <chrono>
+#include <thread>
 
 namespace {
 // The program as it starts, with a pad plugged in once its window is up.
@@ -132,19 +137,32 @@ TEST_F(PadPlayTest, AButtonGivenAnotherActionInTheControlsActsAsIt) {
 
 namespace {
 // The pads' look on its own, beside a window, with a folder of its own
-// standing for the system's device files. Only SDL's virtual pads count.
+// standing for /dev, and its "input" folder for /dev/input. Only SDL's virtual
+// pads count.
 class PadWatchTest : public ::testing::Test {
 protected:
   PadWatchTest() {
     SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
+    EXPECT_TRUE(QDir(Devices.path()).mkdir(QStringLiteral("input")));
     Window.show();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&Window));
   }
 
+  TPadPlaces Places() const { return {Devices.path().toStdString(), "input"}; }
   // A device file appears, as when something is plugged in.
   void PlugDevice(const char* Name) {
-    QFile File(Devices.filePath(QString::fromLatin1(Name)));
+    QFile File(Devices.filePath(QStringLiteral("input/") + QString::fromLatin1(Name)));
     ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+  }
+  // The times the test's thread, the one the game's loop runs on, went to sleep and was woken.
+  static long LoopWakeups() {
+    QFile Status(QStringLiteral("/proc/thread-self/status"));
+    if (!Status.open(QIODevice::ReadOnly))
+      return -1;
+    for (const QByteArray& Line : Status.readAll().split('\n'))
+      if (Line.startsWith("voluntary_ctxt_switches:"))
+        return Line.mid(Line.indexOf(':') + 1).trimmed().toLong();
+    return -1;
   }
 
   QTemporaryDir Devices;
@@ -153,7 +171,7 @@ protected:
 } // namespace
 
 TEST_F(PadWatchTest, APadPluggedInIsFoundWithoutATimerBeforeIt) {
-  TPadInput Input(Window, {Devices.path()});
+  TPadInput Input(Window, Places());
   if (GamepadCount() > 0)
     GTEST_SKIP() << "a pad of this machine is plugged in";
   EXPECT_FALSE(Input.Looking()) << "nothing wakes the game without a pad";
@@ -170,21 +188,59 @@ TEST_F(PadWatchTest, APadPluggedInIsFoundWithoutATimerBeforeIt) {
 }
 
 TEST_F(PadWatchTest, ADeviceThatIsNoPadIsLookedAtOnlyBriefly) {
-  TPadInput Input(Window, {Devices.path()});
+  TPadInput Input(Window, Places());
   if (GamepadCount() > 0)
     GTEST_SKIP() << "a pad of this machine is plugged in";
   PlugDevice("mouse3");
+  QTest::qWait(500);
+  EXPECT_FALSE(Input.Looking()) << "a mouse's device file is not looked at";
+  // A device that reads like a pad but turns out to be none.
+  PlugDevice("event9");
   EXPECT_TRUE(QTest::qWaitFor([&] { return Input.Looking(); }, 1000)) << "the new device is looked at";
   EXPECT_GT(Input.LookInterval(), 20) << "slowly, with no pad to read";
   EXPECT_TRUE(QTest::qWaitFor([&] { return !Input.Looking(); }, 4000)) << "and then no more";
 }
 
 TEST_F(PadWatchTest, APadReadableAMomentAfterItsDeviceFileIsFound) {
-  TPadInput Input(Window, {Devices.path()});
+  TPadInput Input(Window, Places());
   if (GamepadCount() > 0)
     GTEST_SKIP() << "a pad of this machine is plugged in";
   PlugDevice("event8");
   QTest::qWait(400);
   TVirtualPad Pad;
   EXPECT_TRUE(QTest::qWaitFor([] { return GamepadCount() == 1; }, 2000));
+}
+
+TEST_F(PadWatchTest, OtherDeviceFilesComingAndGoingLeaveTheLoopAsleep) {
+  TPadInput Input(Window, Places());
+  if (GamepadCount() > 0)
+    GTEST_SKIP() << "a pad of this machine is plugged in";
+  QTest::qWait(50);
+  // 1,000 changes in /dev and /dev/input over about a second, none of them a
+  // pad's, while the loop waits for events as a paused game does.
+  const QString Folder = Devices.path();
+  std::thread Changes([Folder] {
+    for (int I = 0; I < 250; ++I) {
+      for (const QString& Name : {QStringLiteral("/input/mouse%1"), QStringLiteral("/shm-%1")}) {
+        QFile File(Folder + Name.arg(I));
+        if (File.open(QIODevice::WriteOnly))
+          File.close();
+        File.remove();
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    }
+  });
+  const long Before = LoopWakeups();
+  QEventLoop Loop;
+  QTimer::singleShot(1500, &Loop, &QEventLoop::quit);
+  Loop.exec();
+  const long Wakeups = LoopWakeups() - Before;
+  Changes.join();
+  ASSERT_GE(Before, 0) << "this system tells no thread's wakeups";
+  EXPECT_LT(Wakeups, 20) << "the loop woke for files that are no pad's";
+  EXPECT_FALSE(Input.Looking());
+  // A pad plugged in afterwards is found at once.
+  TVirtualPad Pad;
+  PlugDevice("event2");
+  EXPECT_TRUE(QTest::qWaitFor([] { return GamepadCount() == 1; }, 2000)) << "the pad was taken in";
 }
