@@ -69,7 +69,7 @@ TEST(RecordingFile, GivesBackTheHeaderAndEveryEventInOrder) {
   for (const std::size_t Every : {0, 1, 5}) {
     const TRecording R = DecodeRecording(Encode(Mixed, Header(), Every), Name);
     EXPECT_EQ(R.Header, Header());
-    EXPECT_EQ(R.Events, WithEnd(Mixed)) << "a block every " << Every << " events";
+    EXPECT_EQ(R.AllEvents(), WithEnd(Mixed)) << "a block every " << Every << " events";
     EXPECT_FALSE(R.EndsEarly);
   }
 }
@@ -79,7 +79,7 @@ TEST(RecordingFile, ReadsARecordingOfAnyProgramVersionWithTheSameRules) {
   const TReplayHeader Other{RulesVersion, "0.7-beta", 3, 0, 77, true};
   const TRecording R = DecodeRecording(Encode(Mixed, Other), Name);
   EXPECT_EQ(R.Header, Other);
-  EXPECT_EQ(R.Events, WithEnd(Mixed));
+  EXPECT_EQ(R.AllEvents(), WithEnd(Mixed));
 }
 
 TEST(RecordingFile, PacksALongGameInBlocksThatEachStayWithinTheLimit) {
@@ -91,7 +91,7 @@ TEST(RecordingFile, PacksALongGameInBlocksThatEachStayWithinTheLimit) {
   for (const TReplayEvent& E : Events)
     W.Add(E);
   EXPECT_GE(W.BlockCount(), 2u);
-  EXPECT_EQ(DecodeRecording(W.Finish(Header()), Name).Events, WithEnd(Events));
+  EXPECT_EQ(DecodeRecording(W.Finish(Header()), Name).AllEvents(), WithEnd(Events));
 }
 
 TEST(RecordingFile, KeepsTenMinutesOfBusyPlayWellUnderOneMegabyte) {
@@ -186,7 +186,7 @@ TEST(RecordingFile, ReadsTheFormatOfVersionOnePointZero) {
   const std::vector<std::uint8_t> Old = recfile::Format2("1.0", recfile::Format2Body(7, 2, 99, true, {0x08, 0x01, 0x29, 0x06}));
   const TRecording R = DecodeRecording(Old, Name);
   EXPECT_EQ(R.Header, (TReplayHeader{1, "1.0", 7, 2, 99, true})) << "version 1.0 played by the first rules";
-  EXPECT_EQ(R.Events, (std::vector<TReplayEvent>{{TEventKind::Reading, 1}, {TEventKind::Key, 0}, {TEventKind::Key, 5},
+  EXPECT_EQ(R.AllEvents(), (std::vector<TReplayEvent>{{TEventKind::Reading, 1}, {TEventKind::Key, 0}, {TEventKind::Key, 5},
                                                   {TEventKind::End, 0}}));
   EXPECT_FALSE(R.EndsEarly);
   const struct {
@@ -246,11 +246,12 @@ TEST(RecordingFile, ACutFileReadsUpToItsLastWholeBlock) {
     }
     const TRecording R = DecodeRecording(Cut, Name);
     ASSERT_TRUE(R.EndsEarly) << "cut to " << Size << " bytes";
-    ASSERT_EQ(R.Events.size() % Every, 0u) << "whole blocks only, cut to " << Size << " bytes";
-    ASSERT_TRUE(std::equal(R.Events.begin(), R.Events.end(), Long.begin())) << "cut to " << Size << " bytes";
-    if (R.Events.size() > PreviousEvents || Size == HeaderEnd)
+    const std::vector<TReplayEvent> Events = R.AllEvents();
+    ASSERT_EQ(Events.size() % Every, 0u) << "whole blocks only, cut to " << Size << " bytes";
+    ASSERT_TRUE(std::equal(Events.begin(), Events.end(), Long.begin())) << "cut to " << Size << " bytes";
+    if (Events.size() > PreviousEvents || Size == HeaderEnd)
       ++Boundaries;
-    PreviousEvents = R.Events.size();
+    PreviousEvents = Events.size();
   }
   EXPECT_EQ(Boundaries, Long.size() / Every + 1) << "every block boundary was cut at";
 }
@@ -274,9 +275,10 @@ TEST(RecordingFile, RefusesOrCutsEveryBitFlip) {
     }
     const TRecording R = DecodeRecording(Bytes, Name);
     ASSERT_EQ(R.Header, Header()) << "bit " << Bit << " flipped";
+    const std::vector<TReplayEvent> Events = R.AllEvents();
     if (R.EndsEarly)
-      ASSERT_TRUE(std::equal(R.Events.begin(), R.Events.end(), Long.begin())) << "bit " << Bit << " flipped";
+      ASSERT_TRUE(std::equal(Events.begin(), Events.end(), Long.begin())) << "bit " << Bit << " flipped";
     else
-      ASSERT_EQ(R.Events, WithEnd(Long)) << "bit " << Bit << " flipped";
+      ASSERT_EQ(Events, WithEnd(Long)) << "bit " << Bit << " flipped";
   }
 }
