@@ -118,7 +118,10 @@ void TGame::FallStep(TGGCell& C, std::uint32_t X, std::uint32_t Y) {
     KeepRobotMark(C, X, Y);
   }
   if ((S & csExit) != 0 && (S & csRobot) != 0) {
-    LivesAtEscape = Lives;
+    // Both of the robot's cells may be exits and fall due in one sweep: the
+    // lives are those it had as the first one was reached.
+    if (!Won())
+      LivesAtEscape = Lives;
     Lives = WonLives;
     Stopped = true;
   }

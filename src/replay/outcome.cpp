@@ -42,11 +42,12 @@ std::uint64_t YardHash(const TGame& Game) {
 }
 
 std::string OutcomeLine(const TGame& Game) {
-  const char* How = "quit";
-  if (Game.Stopped)
-    How = Game.Lives == TGame::WonLives ? "won" : "lost";
+  const bool Won = Game.Stopped && Game.Lives == TGame::WonLives;
+  const char* How = Won ? "won" : Game.Stopped ? "lost" : "quit";
+  // A won game's Lives only marks the win: the robot escaped with LivesAtEscape.
+  const std::uint32_t Lives = Won ? Game.LivesAtEscape : Game.Lives;
   char Line[160];
-  std::snprintf(Line, sizeof Line, "%s, %u ticks, %u lives, level %u, yard %016llx", How, Game.TickCount,
-                Game.Lives, Game.HardnessLevel, static_cast<unsigned long long>(YardHash(Game)));
+  std::snprintf(Line, sizeof Line, "%s, %u ticks, %u lives, level %u, yard %016llx", How, Game.TickCount, Lives,
+                Game.HardnessLevel, static_cast<unsigned long long>(YardHash(Game)));
   return Line;
 }

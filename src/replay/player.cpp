@@ -4,15 +4,17 @@
 #include <utility>
 
 TReplayPlayer::TReplayPlayer(TRecording aRecording, std::string aPath)
-    : Recorded(std::move(aRecording)), Path(std::move(aPath)), PreviousTicks(SetTickSource(this)),
-      PreviousSeeds(SetSeedSource(this)) {
-  if (Recorded.Events.empty() || Recorded.Events.back().Kind != TEventKind::End)
-    Recorded.Events.push_back({TEventKind::End, 0});
-}
+    : Recorded(std::move(aRecording)), Path(std::move(aPath)), Events(Recorded.Events, Path), Coming(Events.Next()),
+      PreviousTicks(SetTickSource(this)), PreviousSeeds(SetSeedSource(this)) {}
 
 TReplayPlayer::~TReplayPlayer() {
   SetTickSource(PreviousTicks);
   SetSeedSource(PreviousSeeds);
+}
+
+TReplayEvent TReplayPlayer::Take() {
+  ++Position;
+  return std::exchange(Coming, Events.Next());
 }
 
 void TReplayPlayer::Diverge(const std::string& What) {
@@ -23,9 +25,9 @@ void TReplayPlayer::Diverge(const std::string& What) {
 std::uint32_t TReplayPlayer::Now() {
   if (!Fault.empty())
     return Reading;
-  switch (Next().Kind) {
+  switch (Coming.Kind) {
   case TEventKind::Reading:
-    Reading = static_cast<std::uint32_t>(Recorded.Events[Position++].Value);
+    Reading = static_cast<std::uint32_t>(Take().Value);
     break;
   case TEventKind::End:
     if (Live) {
@@ -58,14 +60,14 @@ std::uint64_t TReplayPlayer::Seed(std::uint64_t FromClock) {
   }
   if (Live && Finished())
     return PreviousSeeds != nullptr ? PreviousSeeds->Seed(FromClock) : FromClock;
-  if (!Fault.empty() || Next().Kind != TEventKind::Seed) {
+  if (!Fault.empty() || Coming.Kind != TEventKind::Seed) {
     if (!(Finished() && Recorded.EndsEarly))
       Diverge("the game does not follow it (the random generator was seeded where nothing was recorded)");
     if (Advanced)
       Advanced();
     return Recorded.Header.Seed;
   }
-  const std::uint64_t Value = Recorded.Events[Position++].Value;
+  const std::uint64_t Value = Take().Value;
   if (Advanced)
     Advanced();
   return Value;
@@ -74,11 +76,10 @@ std::uint64_t TReplayPlayer::Seed(std::uint64_t FromClock) {
 const TReplayEvent* TReplayPlayer::DueInput() const {
   if (!Fault.empty())
     return nullptr;
-  const TReplayEvent& E = Next();
-  return E.Kind == TEventKind::Key || IsSetting(E.Kind) ? &E : nullptr;
+  return Coming.Kind == TEventKind::Key || IsSetting(Coming.Kind) ? &Coming : nullptr;
 }
 
 TReplayEvent TReplayPlayer::TakeInput() {
   assert(DueInput() != nullptr && "no key or setting is due");
-  return Recorded.Events[Position++];
+  return Take();
 }

@@ -13,7 +13,8 @@
 // tick source and the seed source, so the game reads the recorded clock and
 // draws from the recorded seeds, and hands the recorded keys and settings to
 // whoever drives the window, at the moment they come due. Restores the old
-// sources when destroyed.
+// sources when destroyed. The events stay packed as the file holds them and
+// are unpacked a block at a time as the game comes to them.
 class TReplayPlayer : public TTickSource, public TSeedSource {
 public:
   TReplayPlayer(TRecording Recording, std::string Path);
@@ -31,7 +32,7 @@ public:
   TReplayEvent TakeInput();
   // Every event is used up: the original program ended at this point, or
   // the recording ends early here.
-  bool Finished() const { return Fault.empty() && Next().Kind == TEventKind::End; }
+  bool Finished() const { return Fault.empty() && Coming.Kind == TEventKind::End; }
   // The file ends before the original game did.
   bool EndsEarly() const { return Recorded.EndsEarly; }
   // What went wrong, naming the file; empty while the game follows the recording.
@@ -51,11 +52,14 @@ public:
   std::function<void()> Advanced;
 
 private:
-  const TReplayEvent& Next() const { return Recorded.Events[Position]; }
+  // Moves on to the next event; gives the one that was coming.
+  TReplayEvent Take();
   void Diverge(const std::string& What);
 
   TRecording Recorded;
   std::string Path;
+  TEventStream Events;
+  TReplayEvent Coming; // the next event: End once the recording is used up
   std::size_t Position = 0;
   std::uint32_t Reading = 0;
   bool Seeded = false;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr char Magic[] = "CLANKORA REPLAY\n";
@@ -44,8 +45,9 @@ std::int32_t UnZigZag(std::uint64_t V) {
 // Reads the file's parts in order; every fault throws with the file's name.
 class TCursor {
 public:
-  TCursor(const std::uint8_t* aData, std::size_t aSize, const std::string& aPath, const char* aShortWhat)
-      : Data(aData), Size(aSize), Path(aPath), ShortWhat(aShortWhat) {}
+  TCursor(const std::uint8_t* aData, std::size_t aSize, const std::string& aPath, const char* aShortWhat,
+          std::size_t aPos = 0)
+      : Data(aData), Size(aSize), Pos(aPos), Path(aPath), ShortWhat(aShortWhat) {}
 
   bool AtEnd() const { return Pos == Size; }
   std::size_t Offset() const { return Pos; }
@@ -88,7 +90,7 @@ public:
 private:
   const std::uint8_t* Data;
   std::size_t Size;
-  std::size_t Pos = 0;
+  std::size_t Pos;
   const std::string& Path;
   const char* ShortWhat;
 };
@@ -180,34 +182,88 @@ void ReadStartSettings(TCursor& In, TReplayHeader& H) {
   H.SoundOn = SoundOn == 1;
 }
 
-// Reads the events one by one, each as the writer encoded it.
-class TEventReader {
-public:
-  explicit TEventReader(unsigned aKindBits) : Bits(aKindBits) {}
+// The next event, as the writer encoded it; Reading is the clock the readings so far have brought.
+TReplayEvent ReadEvent(TCursor& In, unsigned Bits, std::uint32_t& Reading) {
+  const std::uint64_t Tag = In.Varint();
+  const auto Kind = static_cast<TEventKind>(Tag & ((1u << Bits) - 1));
+  const std::uint64_t Payload = Tag >> Bits;
+  if (Kind > LastEventKind || Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0) ||
+      (Kind == TEventKind::End && Payload != 0))
+    In.Fail("it is damaged");
+  TReplayEvent E{Kind, Payload};
+  if (Kind == TEventKind::Reading) {
+    Reading += static_cast<std::uint32_t>(Payload);
+    E.Value = Reading;
+  } else if (Kind == TEventKind::Seed) {
+    E.Value = In.Varint();
+  } else if (IsSetting(Kind)) {
+    E.Value = static_cast<std::uint32_t>(UnZigZag(Payload));
+  }
+  return E;
+}
 
-  TReplayEvent Next(TCursor& In) {
-    const std::uint64_t Tag = In.Varint();
-    const auto Kind = static_cast<TEventKind>(Tag & ((1u << Bits) - 1));
-    const std::uint64_t Payload = Tag >> Bits;
-    if (Kind > LastEventKind || Payload > 0xFFFFFFFFu || (Kind == TEventKind::Seed && Payload != 0) ||
-        (Kind == TEventKind::End && Payload != 0))
-      In.Fail("it is damaged");
-    TReplayEvent E{Kind, Payload};
-    if (Kind == TEventKind::Reading) {
-      Reading += static_cast<std::uint32_t>(Payload);
-      E.Value = Reading;
-    } else if (Kind == TEventKind::Seed) {
-      E.Value = In.Varint();
-    } else if (IsSetting(Kind)) {
-      E.Value = static_cast<std::uint32_t>(UnZigZag(Payload));
-      CheckSetting(In, E);
+// Counts a recording's entries against the time of play its readings span.
+class TDensity {
+public:
+  void Add(const TReplayEvent& E) {
+    if (E.Kind == TEventKind::End)
+      return;
+    if (E.Kind != TEventKind::Reading) {
+      ++Inputs;
+      return;
     }
-    return E;
+    ++Readings;
+    const auto Reading = static_cast<std::uint32_t>(E.Value);
+    // The clock goes on round its wrap; a reading a little behind the latest
+    // (a pass's moment, read after a key read the present) adds no time.
+    const auto Ahead = static_cast<std::int32_t>(Reading - Latest);
+    if (Readings == 1 || Ahead > 0) {
+      PlayedMs += Readings == 1 ? 0 : static_cast<std::uint64_t>(Ahead);
+      Latest = Reading;
+    }
+  }
+
+  void Check(const TCursor& Where, std::uint32_t Rules) const {
+    // Whole seconds, the first one counted whole, as a number of milliseconds.
+    const std::uint64_t Ms = PlayedMs + 1000;
+    const std::string Seconds = std::to_string(PlayedMs / 1000);
+    if (Readings * 1000 > Ms * MostReadingsPerSecond(Rules))
+      Where.Fail("it holds more clock readings than its " + Seconds + " seconds of play could");
+    if (Inputs * 1000 > Ms * MostInputsPerSecond)
+      Where.Fail("it holds more keys, settings and seeds than its " + Seconds + " seconds of play could");
   }
 
 private:
+  std::uint64_t Readings = 0;
+  std::uint64_t Inputs = 0;
+  std::uint64_t PlayedMs = 0;
+  std::uint32_t Latest = 0;
+};
+
+// Reads the events of a recording block by block, checking each, and keeps
+// only their count and density.
+class TEventCheck {
+public:
+  explicit TEventCheck(unsigned aBits) : Bits(aBits) {}
+
+  // Every event in In; End may come only last, and only where EndMayCome.
+  void Block(TCursor& In, bool EndMayCome) {
+    while (!In.AtEnd()) {
+      const TReplayEvent E = ReadEvent(In, Bits, Reading);
+      ++Count;
+      Ended = E.Kind == TEventKind::End;
+      if (Ended && (!In.AtEnd() || !EndMayCome))
+        In.Fail("it is damaged");
+      CheckSetting(In, E);
+      Density.Add(E);
+    }
+  }
+
   unsigned Bits;
   std::uint32_t Reading = 0;
+  std::uint64_t Count = 0;
+  bool Ended = false;
+  TDensity Density;
 };
 
 [[noreturn]] void FailTooLarge(const TCursor& Where) {
@@ -234,27 +290,27 @@ TRecording DecodeFormat2(TCursor& File, const std::string& Path) {
   case TInflated::CutShort: File.Fail("it is cut short");
   case TInflated::Damaged: File.Fail("it is damaged");
   }
-  TCursor Body(Raw.data(), Raw.size(), Path, "its data runs out before the game ends");
+  const char* RunsOut = "its data runs out before the game ends";
+  TCursor Body(Raw.data(), Raw.size(), Path, RunsOut);
   ReadStartSettings(Body, R.Header);
-  TEventReader Events(Format2KindBits);
-  do
-    R.Events.push_back(Events.Next(Body));
-  while (R.Events.back().Kind != TEventKind::End);
-  if (!Body.AtEnd())
-    Body.Fail("it is damaged");
+  const std::size_t EventsStart = Body.Offset();
+  TEventCheck Events(Format2KindBits);
+  Events.Block(Body, true);
+  if (!Events.Ended)
+    Body.Fail(RunsOut);
+  Events.Density.Check(Body, R.Header.RulesVersion);
+  // Kept unpacked: the one block of this format is the whole game.
+  R.Events.Blocks.push_back({EventsStart, 0, Raw.size() - EventsStart});
+  R.Events.Bytes = std::move(Raw);
+  R.Events.KindBits = Format2KindBits;
+  R.Events.Count = Events.Count;
   return R;
 }
 
-struct TBlock {
-  const std::uint8_t* Packed;
-  std::size_t PackedSize;
-  std::uint64_t Size;
-};
-
 // The whole blocks of a format 3 file, found by their sizes alone, so that a
 // file larger than any recording is refused before anything is unpacked.
-std::vector<TBlock> FindBlocks(TCursor& File, bool& EndsEarly) {
-  std::vector<TBlock> Blocks;
+std::vector<TPackedEvents::TBlock> FindBlocks(TCursor& File, bool& EndsEarly, bool HeaderFirst = true) {
+  std::vector<TPackedEvents::TBlock> Blocks;
   std::uint64_t Total = 0;
   while (!File.AtEnd()) {
     std::uint64_t Size = 0, PackedSize = 0;
@@ -262,28 +318,34 @@ std::vector<TBlock> FindBlocks(TCursor& File, bool& EndsEarly) {
       EndsEarly = true;
       break;
     }
-    const std::uint64_t Largest = Blocks.empty() ? MaxHeaderBytes : MaxBlockEventBytes;
+    const std::uint64_t Largest = Blocks.empty() && HeaderFirst ? MaxHeaderBytes : MaxBlockEventBytes;
     if (Size == 0 || Size > Largest || PackedSize == 0 || PackedSize > compressBound(static_cast<uLong>(Size)))
       File.Fail("it is damaged");
     Total += Size;
     if (Total > MaxRecordedEventBytes + MaxHeaderBytes || Blocks.size() == MaxRecordingBlocks)
       FailTooLarge(File);
-    Blocks.push_back({File.Here(), static_cast<std::size_t>(PackedSize), Size});
+    Blocks.push_back({File.Offset(), static_cast<std::size_t>(PackedSize), static_cast<std::size_t>(Size)});
     File.Skip(static_cast<std::size_t>(PackedSize));
   }
   return Blocks;
 }
 
-std::vector<std::uint8_t> Unpack(const TBlock& Block, const TCursor& Where) {
-  std::vector<std::uint8_t> Raw;
-  if (Inflate(Block.Packed, Block.PackedSize, Block.Size, Raw) != TInflated::Whole)
-    Where.Fail("it is damaged");
-  return Raw;
+// A block's events as they were before packing, in Raw; false when the block is damaged.
+bool Unpack(const std::uint8_t* File, const TPackedEvents::TBlock& Block, std::vector<std::uint8_t>& Raw) {
+  if (Block.PackedSize == 0) {
+    Raw.assign(File + Block.Offset, File + Block.Offset + Block.Size);
+    return true;
+  }
+  return Inflate(File + Block.Offset, Block.PackedSize, Block.Size, Raw) == TInflated::Whole;
 }
 
-void ReadHeaderBlock(const TBlock& Block, const std::string& Path, TReplayHeader& H) {
-  const std::vector<std::uint8_t> Raw = Unpack(Block, TCursor(nullptr, 0, Path, ""));
+void ReadHeaderBlock(const std::uint8_t* File, const TPackedEvents::TBlock& Block, const std::string& Path,
+                     TReplayHeader& H) {
+  std::vector<std::uint8_t> Raw;
+  const bool Whole = Unpack(File, Block, Raw);
   TCursor In(Raw.data(), Raw.size(), Path, "it is damaged");
+  if (!Whole)
+    In.Fail("it is damaged");
   const std::uint64_t Rules = In.Varint();
   const std::uint64_t VersionSize = In.Varint();
   if (VersionSize > MaxVersionSize)
@@ -298,25 +360,30 @@ void ReadHeaderBlock(const TBlock& Block, const std::string& Path, TReplayHeader
     In.Fail("it is damaged");
 }
 
-// Format 3: the header in a block of its own, then blocks of events, End in the last.
-TRecording DecodeFormat3(TCursor& File, const std::string& Path) {
+// Format 3: the header in a block of its own, then blocks of events, End in
+// the last. Each block is unpacked and checked here, then let go: the
+// recording keeps the file.
+TRecording DecodeFormat3(TCursor& File, std::vector<std::uint8_t>& Bytes, const std::string& Path) {
   TRecording R;
-  const std::vector<TBlock> Blocks = FindBlocks(File, R.EndsEarly);
+  std::vector<TPackedEvents::TBlock> Blocks = FindBlocks(File, R.EndsEarly);
   if (Blocks.empty())
     File.Fail("it is cut short");
-  ReadHeaderBlock(Blocks.front(), Path, R.Header);
-  TEventReader Events(KindBits);
-  for (std::size_t I = 1; I < Blocks.size(); ++I) {
-    const std::vector<std::uint8_t> Raw = Unpack(Blocks[I], File);
+  ReadHeaderBlock(Bytes.data(), Blocks.front(), Path, R.Header);
+  Blocks.erase(Blocks.begin());
+  TEventCheck Events(KindBits);
+  std::vector<std::uint8_t> Raw;
+  for (std::size_t I = 0; I < Blocks.size(); ++I) {
+    if (!Unpack(Bytes.data(), Blocks[I], Raw))
+      File.Fail("it is damaged");
     TCursor In(Raw.data(), Raw.size(), Path, "it is damaged");
-    while (!In.AtEnd()) {
-      R.Events.push_back(Events.Next(In));
-      if (R.Events.back().Kind == TEventKind::End && (!In.AtEnd() || I + 1 != Blocks.size() || R.EndsEarly))
-        In.Fail("it is damaged");
-    }
+    Events.Block(In, I + 1 == Blocks.size() && !R.EndsEarly);
   }
-  if (R.Events.empty() || R.Events.back().Kind != TEventKind::End)
+  Events.Density.Check(File, R.Header.RulesVersion);
+  if (!Events.Ended)
     R.EndsEarly = true;
+  R.Events.Bytes = std::move(Bytes);
+  R.Events.Blocks = std::move(Blocks);
+  R.Events.Count = Events.Count;
   return R;
 }
 } // namespace
@@ -343,6 +410,59 @@ std::string PrintableText(const std::string& Text) {
 
 std::string ReplayFault(const std::string& Path, const std::string& What) {
   return "Cannot replay \"" + Path + "\": " + What + ".";
+}
+
+std::uint32_t MostReadingsPerSecond(std::uint32_t Rules) {
+  // The first rules ran a pass in every millisecond, reading the clock three times in each.
+  return RulesSkipQuietMs(Rules) ? 5000 : 10000;
+}
+
+TRecording::TRecording(TReplayHeader aHeader, const std::vector<TReplayEvent>& Given) : Header(std::move(aHeader)) {
+  TReplayWriter Writer;
+  for (const TReplayEvent& E : Given)
+    Writer.Add(E);
+  Events.Bytes = Writer.TakeBlocks();
+  const std::string Name = "memory";
+  TCursor Packed(Events.Bytes.data(), Events.Bytes.size(), Name, "");
+  bool Cut = false;
+  Events.Blocks = FindBlocks(Packed, Cut, false);
+  Events.Count = Given.size();
+}
+
+std::vector<TReplayEvent> TRecording::AllEvents() const {
+  std::vector<TReplayEvent> All;
+  All.reserve(static_cast<std::size_t>(Events.Count));
+  TEventStream Stream(Events, "");
+  while (!Stream.AtEnd())
+    All.push_back(Stream.Next());
+  return All;
+}
+
+TEventStream::TEventStream(const TPackedEvents& aEvents, std::string aPath)
+    : Events(aEvents), Path(std::move(aPath)) {}
+
+TReplayEvent TEventStream::Next() {
+  if (AtEnd())
+    return {TEventKind::End, 0};
+  while (Pos == Size) {
+    const TPackedEvents::TBlock& B = Events.Blocks.at(Block++);
+    Pos = 0;
+    if (B.PackedSize == 0) {
+      Data = Events.Bytes.data() + B.Offset;
+      Size = B.Size;
+      continue;
+    }
+    // Every block was checked as the recording was read: this one unpacks as it did then.
+    if (!Unpack(Events.Bytes.data(), B, Unpacked))
+      throw EReplayError(ReplayFault(Path, "it is damaged"));
+    Data = Unpacked.data();
+    Size = Unpacked.size();
+  }
+  TCursor In(Data, Size, Path, "it is damaged", Pos);
+  const TReplayEvent E = ReadEvent(In, Events.KindBits, Reading);
+  Pos = In.Offset();
+  ++Given;
+  return E;
 }
 
 std::vector<std::uint8_t> TReplayWriter::Opening(const TReplayHeader& Header) {
@@ -419,7 +539,7 @@ std::vector<std::uint8_t> TReplayWriter::Finish(const TReplayHeader& Header) {
   return Out;
 }
 
-TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::string& Path) {
+TRecording DecodeRecording(std::vector<std::uint8_t> Bytes, const std::string& Path) {
   TCursor File(Bytes.data(), Bytes.size(), Path, "it is cut short");
   const std::size_t Compared = std::min(Bytes.size(), MagicSize);
   if (Bytes.empty() || std::memcmp(Bytes.data(), Magic, Compared) != 0)
@@ -432,7 +552,7 @@ TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::st
   if (Format == 2)
     return DecodeFormat2(File, Path);
   if (Format == ReplayFormatVersion)
-    return DecodeFormat3(File, Path);
+    return DecodeFormat3(File, Bytes, Path);
   File.Fail("its format version " + std::to_string(Format) + " is unknown (this game reads versions 2 and " +
             std::to_string(ReplayFormatVersion) + ")");
 }
@@ -443,7 +563,7 @@ TRecording ReadRecording(const std::string& Path) {
       compressBound(static_cast<uLong>(MaxRecordedEventBytes + MaxHeaderBytes)) + MaxRecordingBlocks * 32 + 256;
   std::vector<std::uint8_t> Bytes;
   switch (ReadRegularFile(Path, MaxFileBytes, Bytes).Kind) {
-  case TFileRead::Ok: return DecodeRecording(Bytes, Path);
+  case TFileRead::Ok: return DecodeRecording(std::move(Bytes), Path);
   case TFileRead::NotRegular: throw EReplayError(ReplayFault(Path, "it is not a recording"));
   case TFileRead::TooLarge: throw EReplayError(ReplayFault(Path, "it is too large for a recording"));
   case TFileRead::Missing:

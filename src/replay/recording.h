@@ -45,12 +45,55 @@ struct TReplayHeader {
   friend bool operator==(const TReplayHeader&, const TReplayHeader&) = default;
 };
 
+// The events of a recording as its file holds them: packed in blocks, each
+// unpacked only while its events are played (TEventStream), so that a replay
+// takes the memory of its file, not of every event it holds.
+struct TPackedEvents {
+  struct TBlock {
+    std::size_t Offset = 0;     // in Bytes
+    std::size_t PackedSize = 0; // 0: the events lie there as they are
+    std::size_t Size = 0;       // the bytes of its events
+  };
+  std::vector<std::uint8_t> Bytes;
+  std::vector<TBlock> Blocks;
+  unsigned KindBits = 4;   // the bits of each event's tag that hold its kind
+  std::uint64_t Count = 0; // events in all
+};
+
 struct TRecording {
+  TRecording() = default;
+  // These events, held in memory as a file packs them.
+  TRecording(TReplayHeader aHeader, const std::vector<TReplayEvent>& Given);
+
+  // Every event at once, 16 bytes each: for tools and tests, never a replay.
+  std::vector<TReplayEvent> AllEvents() const;
+
   TReplayHeader Header;
-  std::vector<TReplayEvent> Events; // the last one is End, unless the file ends early
+  TPackedEvents Events; // the last one is End, unless the file ends early
   // The file ends before the game did (the program was killed, the disk
   // filled up): Events hold every whole block there is.
   bool EndsEarly = false;
+};
+
+// Gives the events of a recording one by one, one block unpacked at a time;
+// once they are all given, End for ever after.
+class TEventStream {
+public:
+  // Events must outlive the stream; Path names the recording should it be damaged.
+  TEventStream(const TPackedEvents& aEvents, std::string aPath);
+  TReplayEvent Next();
+  bool AtEnd() const { return Given == Events.Count; }
+
+private:
+  const TPackedEvents& Events;
+  std::string Path;
+  std::size_t Block = 0;
+  std::vector<std::uint8_t> Unpacked; // the block being given, when packed
+  const std::uint8_t* Data = nullptr;
+  std::size_t Size = 0;
+  std::size_t Pos = 0;
+  std::uint32_t Reading = 0;
+  std::uint64_t Given = 0;
 };
 
 // A recording that cannot be written, read or followed; the text names the file and the fault.
@@ -125,10 +168,22 @@ private:
 inline constexpr std::size_t MaxBlockEventBytes = 64u << 10;
 inline constexpr std::size_t MaxRecordingBlocks = 1u << 16;
 
+// The most entries a recording holds for each second of play its clock
+// readings span, the first second counted whole: no game reads its clock or
+// takes keys faster. The densest real games read the clock about 3,100 times
+// in a second by the first rules, and 1,050 by the second; the fastest
+// fingers, machines typing included, give 160 keys a second. So a file that
+// holds more, which would take a replay minutes and leave nothing to see, is
+// refused before anything is played.
+std::uint32_t MostReadingsPerSecond(std::uint32_t Rules);
+inline constexpr std::uint32_t MostInputsPerSecond = 250; // keys, settings and seeds
+
 // The recording in Bytes, read from Path (named in errors); throws EReplayError
 // when it is not a recording, is damaged, holds settings the game never has,
-// is larger than any the recorder writes, or belongs to another format or
-// rules version. A file that ends after a whole block of events reads as a
-// recording that ends early.
-TRecording DecodeRecording(const std::vector<std::uint8_t>& Bytes, const std::string& Path);
+// holds more entries than its time of play could, is larger than any the
+// recorder writes, or belongs to another format or rules version. A file that
+// ends after a whole block of events reads as a recording that ends early.
+// Every block is unpacked and checked once here; the recording keeps Bytes,
+// its blocks still packed.
+TRecording DecodeRecording(std::vector<std::uint8_t> Bytes, const std::string& Path);
 TRecording ReadRecording(const std::string& Path);

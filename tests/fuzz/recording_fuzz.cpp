@@ -24,19 +24,21 @@ void CheckRecording(const TRecording& R) {
   Check(R.Header.Generator >= 0 && R.Header.Generator <= 2, "the generator is one the game has");
   Check(R.Header.RulesVersion >= OldestRulesVersion && R.Header.RulesVersion <= RulesVersion,
         "the rules are ones this game plays by");
-  const auto Ends = std::count_if(R.Events.begin(), R.Events.end(), IsEnd);
+  const std::vector<TReplayEvent> Events = R.AllEvents();
+  const auto Ends = std::count_if(Events.begin(), Events.end(), IsEnd);
   if (R.EndsEarly)
     Check(Ends == 0, "a recording that ends early holds no End");
   else
-    Check(Ends == 1 && IsEnd(R.Events.back()), "End comes last, once");
+    Check(Ends == 1 && IsEnd(Events.back()), "End comes last, once");
 
   TReplayWriter Writer;
-  for (const TReplayEvent& E : R.Events)
+  for (const TReplayEvent& E : Events)
     if (!IsEnd(E))
       Writer.Add(E);
   const TRecording Again = DecodeRecording(Writer.Finish(R.Header), Name);
+  const std::vector<TReplayEvent> AgainEvents = Again.AllEvents();
   Check(Again.Header == R.Header, "the header is written and read back as it was");
-  Check(!Again.EndsEarly && std::equal(R.Events.begin(), R.Events.end() - (R.EndsEarly ? 0 : 1), Again.Events.begin()),
+  Check(!Again.EndsEarly && std::equal(Events.begin(), Events.end() - (R.EndsEarly ? 0 : 1), AgainEvents.begin()),
         "the events are written and read back as they were");
 }
 } // namespace

@@ -7,6 +7,7 @@
 #include "replay/recorder.h"
 #include "support/fixed_seeds.h"
 #include "support/test_game.h"
+#include "support/yard_text.h"
 
 namespace {
 TRecording Recording(std::vector<TReplayEvent> Events, std::uint64_t Seed = 99) {
@@ -134,14 +135,14 @@ TEST_F(OutcomeTest, TellsHowTheGameEndedAndFingerprintsTheYard) {
   const struct {
     bool Stopped;
     std::uint32_t Lives;
-    const char* How;
-  } Cases[] = {{false, 3, "quit"}, {true, 0, "lost"}, {true, TGame::WonLives, "won"}};
+    const char* Line;
+  } Cases[] = {{false, 3, "quit, 812 ticks, 3 lives"}, {true, 0, "lost, 812 ticks, 0 lives"}};
   for (const auto& C : Cases) {
     Game->Stopped = C.Stopped;
     Game->Lives = C.Lives;
     Game->TickCount = 812;
     char Expected[128];
-    std::snprintf(Expected, sizeof Expected, "%s, 812 ticks, %u lives, level 5, yard %016llx", C.How, C.Lives,
+    std::snprintf(Expected, sizeof Expected, "%s, level 5, yard %016llx", C.Line,
                   static_cast<unsigned long long>(Fresh));
     EXPECT_EQ(OutcomeLine(*Game), Expected);
   }
@@ -150,4 +151,19 @@ TEST_F(OutcomeTest, TellsHowTheGameEndedAndFingerprintsTheYard) {
   Cell(10, 3).State = 0;
   Cell(10, 3).PreviousProcessedTime += 1;
   EXPECT_NE(YardHash(*Game), Fresh) << "a timer later";
+}
+
+// A won game's Lives only marks the win: the line tells the lives the robot escaped with.
+TEST_F(OutcomeTest, AWonGameTellsTheLivesTheRobotEscapedWith) {
+  Game->TrashGeneratorAlgorythmIndex = -1; // no truck
+  for (const std::uint32_t Lives : {1u, 4u}) {
+    Game->Init(5);
+    Game->Lives = Lives;
+    DrawYard(*Game, 1, 4, {"E", "E"});
+    Clock.Advance(97);
+    Game->AITurn();
+    ASSERT_EQ(Game->Lives, TGame::WonLives) << "the robot stood in the exit";
+    EXPECT_EQ(OutcomeLine(*Game).rfind("won, 1 ticks, " + std::to_string(Lives) + " lives, level 5, yard ", 0), 0u)
+        << OutcomeLine(*Game);
+  }
 }

@@ -69,7 +69,7 @@ TEST(RecordingFile, GivesBackTheHeaderAndEveryEventInOrder) {
   for (const std::size_t Every : {0, 1, 5}) {
     const TRecording R = DecodeRecording(Encode(Mixed, Header(), Every), Name);
     EXPECT_EQ(R.Header, Header());
-    EXPECT_EQ(R.Events, WithEnd(Mixed)) << "a block every " << Every << " events";
+    EXPECT_EQ(R.AllEvents(), WithEnd(Mixed)) << "a block every " << Every << " events";
     EXPECT_FALSE(R.EndsEarly);
   }
 }
@@ -79,7 +79,7 @@ TEST(RecordingFile, ReadsARecordingOfAnyProgramVersionWithTheSameRules) {
   const TReplayHeader Other{RulesVersion, "0.7-beta", 3, 0, 77, true};
   const TRecording R = DecodeRecording(Encode(Mixed, Other), Name);
   EXPECT_EQ(R.Header, Other);
-  EXPECT_EQ(R.Events, WithEnd(Mixed));
+  EXPECT_EQ(R.AllEvents(), WithEnd(Mixed));
 }
 
 TEST(RecordingFile, PacksALongGameInBlocksThatEachStayWithinTheLimit) {
@@ -91,7 +91,7 @@ TEST(RecordingFile, PacksALongGameInBlocksThatEachStayWithinTheLimit) {
   for (const TReplayEvent& E : Events)
     W.Add(E);
   EXPECT_GE(W.BlockCount(), 2u);
-  EXPECT_EQ(DecodeRecording(W.Finish(Header()), Name).Events, WithEnd(Events));
+  EXPECT_EQ(DecodeRecording(W.Finish(Header()), Name).AllEvents(), WithEnd(Events));
 }
 
 TEST(RecordingFile, KeepsTenMinutesOfBusyPlayWellUnderOneMegabyte) {
@@ -171,6 +171,96 @@ TEST(RecordingFile, RefusesFilesThatClaimMoreThanAnyRecording) {
     EXPECT_EQ(FaultOf(Hostile.Bytes), Refusal(Hostile.Fault)) << Hostile.Name;
 }
 
+namespace {
+// A recording's events built up piece by piece.
+struct TEvents {
+  std::vector<TReplayEvent> List;
+  // Count readings from Start, Step milliseconds apart (round the clock's wrap, too).
+  TEvents& Readings(std::uint32_t Start, std::uint32_t Step, std::size_t Count) {
+    for (std::size_t I = 0; I < Count; ++I)
+      List.push_back({TEventKind::Reading, static_cast<std::uint32_t>(Start + Step * I)});
+    return *this;
+  }
+  // Ms milliseconds from Start, the clock read PerMs times in each.
+  TEvents& Passes(std::uint32_t Start, std::uint32_t Ms, std::size_t PerMs) {
+    for (std::uint32_t I = 0; I < Ms; ++I)
+      Readings(Start + I, 0, PerMs);
+    return *this;
+  }
+  TEvents& Times(const TReplayEvent& E, std::size_t Count) {
+    List.insert(List.end(), Count, E);
+    return *this;
+  }
+};
+
+constexpr TReplayEvent Space{TEventKind::Key, 32};
+constexpr TReplayEvent Left{TEventKind::Key, 37};
+
+TReplayHeader Played(std::uint32_t Rules) { return {Rules, "1.1", 5, 1, 9, true}; }
+} // namespace
+
+// No game reads its clock or takes keys faster than the recorder could ever
+// have written them: a file that holds more entries than the time of play
+// its readings span is refused before anything is played.
+TEST(RecordingFile, RefusesMoreEntriesThanItsTimeOfPlayCouldHold) {
+  const std::string Inputs = "it holds more keys, settings and seeds than its ";
+  const std::string Readings = "it holds more clock readings than its ";
+  // The clock steps back a millisecond after each of them, as a pass's moment read after a key took the present.
+  TEvents SteppingBack;
+  for (std::uint32_t I = 0; I < 100; ++I)
+    SteppingBack.Readings(1000 + I * 10, 0, 1).Readings(999 + I * 10, 0, 1);
+  const struct {
+    const char* Case;
+    std::uint32_t Rules;
+    TEvents Events;
+    std::string Fault;
+  } Cases[] = {
+      {"Space pressed 3,000 times in ten seconds", RulesVersion, TEvents().Readings(1000, 16, 626).Times(Space, 3000),
+       Inputs + "10 seconds of play could"},
+      {"the clock read over and over with no time passing", RulesVersion, TEvents().Readings(1000, 0, 5001),
+       Readings + "0 seconds of play could"},
+      {"the same by the first rules, which read it three times a millisecond", 1, TEvents().Readings(1000, 0, 10001),
+       Readings + "0 seconds of play could"},
+      {"the start level changed in a burst", RulesVersion,
+       TEvents().Readings(1000, 0, 1).Times({TEventKind::StartLevel, 4}, 251), Inputs + "0 seconds of play could"},
+      {"the sound switched over and over", RulesVersion,
+       TEvents().Readings(1000, 0, 1).Times({TEventKind::Sound, 0}, 251), Inputs + "0 seconds of play could"},
+      {"the generator seeded again and again", RulesVersion,
+       TEvents().Readings(1000, 0, 1).Times({TEventKind::Seed, 77}, 251), Inputs + "0 seconds of play could"},
+      {"a clock that steps back makes no time", RulesVersion, SteppingBack.Times(Left, 600),
+       Inputs + "0 seconds of play could"},
+  };
+  for (const auto& C : Cases)
+    EXPECT_EQ(FaultOf(Encode(C.Events.List, Played(C.Rules))), Refusal(C.Fault)) << C.Case;
+}
+
+TEST(RecordingFile, ReadsTheDensestGamesThatCanBePlayed) {
+  const struct {
+    const char* Case;
+    std::uint32_t Rules;
+    TEvents Events;
+  } Cases[] = {
+      // The program starts up reading the clock 600 times in one millisecond.
+      {"a game that ends in its first second", RulesVersion,
+       TEvents().Readings(90000, 0, 600).Readings(90000, 1, 900).Times(Space, 1).Times(Left, 60)},
+      {"the first rules, three readings a millisecond", 1,
+       TEvents().Readings(90000, 0, 600).Passes(90000, 10000, 3).Times(Left, 40)},
+      {"as many readings as there may be, no time passing", RulesVersion, TEvents().Readings(1000, 0, 5000)},
+      {"as many keys as there may be, no time passing", RulesVersion, TEvents().Readings(1000, 0, 1).Times(Left, 250)},
+      {"the clock wraps round during a game", RulesVersion,
+       TEvents().Readings(0xFFFFF000u, 16, 512).Times(Left, 2000)},
+  };
+  for (const auto& C : Cases)
+    EXPECT_EQ(FaultOf(Encode(C.Events.List, Played(C.Rules))), "(no fault)") << C.Case;
+  // Games played through the window, by the first rules and the second, and
+  // one of keys typed as fast as a machine types them.
+  for (const char* Game : {"tests/replay/recordings/game3.rec", "tests/replay/recordings/game6.rec",
+                           "tests/e2e/records/won-level1-robot-can-escape.rec", "tests/replay/recordings/fast-play.rec"}) {
+    const std::string Path = std::string(CLANKORA_SOURCE_DIR) + "/" + Game;
+    EXPECT_NO_THROW(ReadRecording(Path)) << Game;
+  }
+}
+
 // Recordings written by version 1.0 of the game, in one piece: read as they were.
 TEST(RecordingFile, ARecordingOfEveryRulesThisGameKnowsIsReadWithItsRules) {
   for (std::uint32_t Rules = OldestRulesVersion; Rules <= RulesVersion; ++Rules) {
@@ -186,7 +276,7 @@ TEST(RecordingFile, ReadsTheFormatOfVersionOnePointZero) {
   const std::vector<std::uint8_t> Old = recfile::Format2("1.0", recfile::Format2Body(7, 2, 99, true, {0x08, 0x01, 0x29, 0x06}));
   const TRecording R = DecodeRecording(Old, Name);
   EXPECT_EQ(R.Header, (TReplayHeader{1, "1.0", 7, 2, 99, true})) << "version 1.0 played by the first rules";
-  EXPECT_EQ(R.Events, (std::vector<TReplayEvent>{{TEventKind::Reading, 1}, {TEventKind::Key, 0}, {TEventKind::Key, 5},
+  EXPECT_EQ(R.AllEvents(), (std::vector<TReplayEvent>{{TEventKind::Reading, 1}, {TEventKind::Key, 0}, {TEventKind::Key, 5},
                                                   {TEventKind::End, 0}}));
   EXPECT_FALSE(R.EndsEarly);
   const struct {
@@ -246,11 +336,12 @@ TEST(RecordingFile, ACutFileReadsUpToItsLastWholeBlock) {
     }
     const TRecording R = DecodeRecording(Cut, Name);
     ASSERT_TRUE(R.EndsEarly) << "cut to " << Size << " bytes";
-    ASSERT_EQ(R.Events.size() % Every, 0u) << "whole blocks only, cut to " << Size << " bytes";
-    ASSERT_TRUE(std::equal(R.Events.begin(), R.Events.end(), Long.begin())) << "cut to " << Size << " bytes";
-    if (R.Events.size() > PreviousEvents || Size == HeaderEnd)
+    const std::vector<TReplayEvent> Events = R.AllEvents();
+    ASSERT_EQ(Events.size() % Every, 0u) << "whole blocks only, cut to " << Size << " bytes";
+    ASSERT_TRUE(std::equal(Events.begin(), Events.end(), Long.begin())) << "cut to " << Size << " bytes";
+    if (Events.size() > PreviousEvents || Size == HeaderEnd)
       ++Boundaries;
-    PreviousEvents = R.Events.size();
+    PreviousEvents = Events.size();
   }
   EXPECT_EQ(Boundaries, Long.size() / Every + 1) << "every block boundary was cut at";
 }
@@ -274,9 +365,10 @@ TEST(RecordingFile, RefusesOrCutsEveryBitFlip) {
     }
     const TRecording R = DecodeRecording(Bytes, Name);
     ASSERT_EQ(R.Header, Header()) << "bit " << Bit << " flipped";
+    const std::vector<TReplayEvent> Events = R.AllEvents();
     if (R.EndsEarly)
-      ASSERT_TRUE(std::equal(R.Events.begin(), R.Events.end(), Long.begin())) << "bit " << Bit << " flipped";
+      ASSERT_TRUE(std::equal(Events.begin(), Events.end(), Long.begin())) << "bit " << Bit << " flipped";
     else
-      ASSERT_EQ(R.Events, WithEnd(Long)) << "bit " << Bit << " flipped";
+      ASSERT_EQ(Events, WithEnd(Long)) << "bit " << Bit << " flipped";
   }
 }
