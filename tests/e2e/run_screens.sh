@@ -22,9 +22,9 @@ trap 'stop_all; [ -n "${KEEP_WORK:-}" ] && cp -r "$work" "$KEEP_WORK"; rm -rf "$
 start_screen() { # WIDTHxHEIGHT: a display of that size with openbox managing it
   stop_all
   start_display "$1"
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
   wm_pid=$!
-  wait_until 30 wm_runs || fail "openbox did not start"
+  wait_until 30 wm_runs && kill -0 "$wm_pid" 2>/dev/null || { cat "$work/openbox.log"; fail "openbox did not start"; }
 }
 wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; }
 # The frame the window manager put around the window: LEFT RIGHT TOP BOTTOM,
@@ -37,7 +37,7 @@ start_game() { # DIR [ARGS...]
   (cd "$dir" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora "$@" >"$work/game.log" 2>&1) &
   game_pid=$!
   win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open"; }
-  wait_until 30 framed || fail "the window manager did not frame the window"
+  wait_until 30 framed || { cat "$work/openbox.log"; fail "the window manager did not frame the window"; }
 }
 
 fresh_game() { # NAME: the game installed in a folder of its own, with no settings yet

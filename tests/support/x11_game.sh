@@ -54,11 +54,14 @@ wait_for_file_past() { wait_until "$3" file_past "$1" "$2"; }
 
 # [WIDTHxHEIGHT]: a display of our own, 1024x768 unless told; Xvfb picks a
 # free number itself, so tests running side by side never meet. Sets DISPLAY
-# and xvfb_pid.
+# and xvfb_pid. An X server starts afresh whenever its last client leaves
+# (each look with xdotool, a game that ended), and refuses the clients that
+# come meanwhile, which takes long enough on a busy machine for a game or a
+# window manager to find no display: -noreset keeps it as it is.
 start_display() {
   displays_started=$((displays_started + 1))
   local fd_file="$work/display-$displays_started"
-  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   wait_for_file "$fd_file" 30 || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$fd_file")"
