@@ -29,41 +29,35 @@ start_display
 (cd "$work/game" && CLANKORA_FEED_RECORDING="$fixture" exec ./clankora >"$work/game.out" 2>"$work/game.err") &
 game_pid=$!
 main=$(find_window '^Clankora!$') || fail "no game window"
-shot_picture "$main" "$work/start.png"
-for _ in $(seq 1 600); do
-  grep -q '^record 1 0 ' "$records" 2>/dev/null && break
-  kill -0 "$game_pid" 2>/dev/null || fail "the game ended"
-  sleep 0.1
-done
-grep -q '^record 1 0 ' "$records" 2>/dev/null || fail "no record was kept: $(cat "$records" 2>/dev/null)"
+kept() { grep -q '^record 1 0 ' "$records" 2>/dev/null || { game_ended && fail "the game ended"; false; }; }
+wait_until 60 kept || fail "no record was kept: $(cat "$records" 2>/dev/null)"
 recording=$(awk '$1 == "record" { print $9 }' "$records")
 [ -s "$work/data/clankora/$recording" ] || fail "the record's recording $recording is missing"
-sleep 0.5
-shot_picture "$main" "$work/won.png"
+# The win picture with a note along its foot that says so.
+"$convert" "$work/game/sprites/win_screen.png" -crop 640x400+0+0 +repage "$work/win-top.png"
+says_won() {
+  shot_picture "$main" "$work/won.png" && "$convert" "$work/won.png" -crop 640x400+0+0 +repage "$work/won-top.png" &&
+    [ "$(pixels_differing "$work/won-top.png" "$work/win-top.png")" -lt 50 ] &&
+    [ "$(pixels_differing "$work/won.png" "$work/game/sprites/win_screen.png")" -gt 50 ]
+}
+wait_until 30 says_won || fail "the win screen with the record's note did not show"
 
 step "F3 shows the records over the game, Enter replays, Escape comes back"
 xdotool key --window "$main" F3
-sleep 0.5
+wait_for_picture_change "$main" "$work/won.png" 30 || true # the check below tells how far
 shot_picture "$main" "$work/records.png"
 changed=$("$compare" -metric AE "$work/won.png" "$work/records.png" null: 2>&1 || true)
 [ "${changed%% *}" -gt 20000 ] 2>/dev/null || fail "F3 changed only $changed pixels"
 xdotool key --window "$main" Return
 replay=""
-for _ in $(seq 1 50); do
-  replay=$(xdotool search --onlyvisible --name '^Clankora!$' 2>/dev/null | grep -v "^$main\$" | head -n 1 || true)
-  [ -n "$replay" ] && break
-  sleep 0.1
-done
-[ -n "$replay" ] || fail "Enter opened no replay"
-sleep 1
-xdotool key --window "$replay" Escape 2>/dev/null || true # a replay that ended has closed its window
-for _ in $(seq 1 50); do
-  xdotool search --onlyvisible --name '^Clankora!$' 2>/dev/null | grep -q "^$main\$" && break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name '^Clankora!$' 2>/dev/null | grep -q "^$main\$" || fail "the game's window did not come back"
-kill -TERM "$game_pid"
-wait_exit 10 || fail "the game did not end"
+replay_shown() { replay=$(xdotool search --onlyvisible --name '^Clankora!$' 2>/dev/null | grep -v "^$main\$" | head -n 1) && [ -n "$replay" ]; }
+wait_until 30 replay_shown || fail "Enter opened no replay"
+sleep 1 # watching the replay a moment
+key_closing "$replay" Escape # a replay that ended has closed its window already
+main_shown() { xdotool search --onlyvisible --name '^Clankora!$' 2>/dev/null | grep -q "^$main\$"; }
+wait_until 30 main_shown || fail "the game's window did not come back"
+kill -TERM "$game_pid" 2>/dev/null || fail "the game had ended before it was sent SIGTERM"
+wait_exit 30 || fail "the game did not end"
 
 step "--records prints the record"
 "$work/game/clankora" --records >"$work/records.txt"

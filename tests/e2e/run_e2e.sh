@@ -13,7 +13,6 @@ trap 'stop_player; rm -rf "$work"' EXIT
 on_fail() { [ -n "${E2E_SHOTS:-}" ] && [ -d "$work/shots" ] && cp -r "$work/shots/." "$E2E_SHOTS/" || true; }
 
 start_display
-sleep 0.5
 
 install_game() { # DIR: the game as installed: the program with its folders beside it
   mkdir -p "$1"
@@ -28,6 +27,7 @@ start_game() { # DIR
 }
 
 # xdotool complains about the focus on a display without a window manager; the keys arrive all the same.
+# The rest after them is a hand's pace between presses, not a wait for what they do.
 key() { xdotool key --window "$win" "$@" 2>/dev/null || true; sleep 0.25; }
 
 shot() { # NAME: the game's picture, cut out of the whole screen
@@ -35,7 +35,7 @@ shot() { # NAME: the game's picture, cut out of the whole screen
   shot_picture "$win" "$work/shots/$1.png"
 }
 
-differing() { "$compare" -metric AE "$1" "$2" null: 2>&1 || true; }
+differing() { pixels_differing "$1" "$2"; }
 
 # SHOT PICTURE WHAT: the screenshot shows the picture (within a few pixels), or it does not.
 expect_same() {
@@ -54,37 +54,32 @@ robot_x() {
   { "$compare" -metric RMSE -subimage-search "$work/band.png" "$game/sprites/robot/robot_front_stay.png" null: 2>&1 || true; } |
     sed -n 's/.*@ \([0-9]*\),.*/\1/p'
 }
+walked_left_of() { # X NAME: the robot, pictured as NAME, stands two cells or more left of X
+  local at
+  shot "$2" && at=$(robot_x "$2") && [ -n "$at" ] && [ "$at" -le $(($1 - 64)) ]
+}
 # NAME: plays on for a moment, then the robot is pictured paused before and
 # after four presses of A; fails unless it went left at least two cells.
 expect_walks_left_with_a() {
   key space
-  sleep 0.3
+  sleep 0.3 # the moment of play
   key Pause
+  wait_for_paused "$win" 30 || fail "Pause showed no paused text"
   shot "$1-before"
   key Pause
+  wait_for_resumed "$win" "$work/shots/$1-before.png" 30 || fail "Pause again did not play on"
   key a a a a
-  key Pause
-  shot "$1-after"
   local from to
-  from=$(robot_x "$1-before") to=$(robot_x "$1-after")
-  [ -n "$from" ] && [ -n "$to" ] && [ "$to" -le $((from - 64)) ] ||
+  from=$(robot_x "$1-before")
+  [ -n "$from" ] || fail "no robot on the yard's floor"
+  # It walks a cell at a time: the robot is looked at until it has gone two.
+  wait_until 30 walked_left_of "$from" "$1-walking" || true
+  key Pause
+  wait_for_paused "$win" 30 || fail "Pause showed no paused text"
+  shot "$1-after"
+  to=$(robot_x "$1-after")
+  [ -n "$to" ] && [ "$to" -le $((from - 64)) ] ||
     fail "A did not walk the robot left (from x=$from to x=$to)"
-}
-
-# The "Paused" text is pure yellow in the middle of the picture. The yard, and
-# the lose screen a quick defeat may bring, hold shaded yellows there but next
-# to none of that pure colour.
-text_mask() { # FILE MASK: MASK is white where the middle of FILE is the text's yellow
-  "$convert" "$1" -crop 240x80+200+200 +repage -fuzz 5% -fill white -opaque yellow \
-    -fill black +opaque white "$2"
-}
-count_white() { "$convert" "$@" -format '%[fx:round(mean*w*h)]' info:; }
-text_pixels() { # FILE
-  text_mask "$1" "$work/mask-a.png" && count_white "$work/mask-a.png"
-}
-text_pixels_kept() { # BEFORE AFTER: how many text pixels of BEFORE are text pixels in AFTER
-  text_mask "$1" "$work/mask-a.png" && text_mask "$2" "$work/mask-b.png" &&
-    count_white "$work/mask-a.png" "$work/mask-b.png" -compose multiply -composite
 }
 
 # --- A whole session -------------------------------------------------------
@@ -99,71 +94,73 @@ xprop -id "$win" WM_CLASS | grep -q '"clankora", "clankora"' || { xprop -id "$wi
 xprop -id "$win" _NET_WM_ICON | grep 'Icon (16 x 16)' >/dev/null || fail "the window carries no 16-pixel icon"
 
 step "start screen"
-sleep 0.5
+wait_for_picture "$win" "$game/sprites/1st_screen.png" 30 || true # the check below tells what it shows
 shot start
 expect_same start "$game/sprites/1st_screen.png" "the start screen is not 1st_screen.png"
 
 step "Space plays, the arrows move"
 key space
-sleep 1
+wait_for_picture_change "$win" "$work/shots/start.png" 30 || true # the check below tells how far
 key Left Left Up
-sleep 0.5
 shot running
 expect_different running "$work/shots/start.png" "the running yard looks like the start screen"
 
 step "Pause shows the paused text; Pause again resumes"
 key Pause
+wait_for_paused "$win" 30 || true # the check below counts the text
 shot paused
-text=$(text_pixels "$work/shots/paused.png")
+text=$(paused_text_pixels "$work/shots/paused.png")
 [ "$text" -gt 60 ] || fail "no paused text in the middle ($text pixels of its yellow)"
-sleep 0.5
+sleep 0.5 # the time in which nothing may move
 shot paused-still
 expect_same paused-still "$work/shots/paused.png" "the picture changed while paused"
 key Pause
-sleep 0.8
+wait_for_resumed "$win" "$work/shots/paused.png" 30 || true # the check below counts what is left
 shot resumed
-kept=$(text_pixels_kept "$work/shots/paused.png" "$work/shots/resumed.png")
+kept=$(paused_text_pixels_kept "$work/shots/paused.png" "$work/shots/resumed.png")
 [ "$kept" -lt $((text / 4)) ] || fail "still paused after Pause again ($kept of $text text pixels remain)"
 
 step "F1 shows help, Space resumes"
 key F1
+wait_for_picture "$win" "$game/sprites/help_screen.png" 30 || true
 shot help
 expect_same help "$game/sprites/help_screen.png" "F1 did not show the help screen"
 key space
-sleep 0.5
+wait_for_picture_change "$win" "$work/shots/help.png" 30 || true
 shot after-help
 expect_different after-help "$game/sprites/help_screen.png" "Space did not leave the help screen"
 
 step "keypad + and -, F5 back to the start screen"
 key KP_Add KP_Add KP_Subtract
 key F5
+wait_for_picture "$win" "$game/sprites/1st_screen.png" 30 || true
 shot new-game
 expect_same new-game "$game/sprites/1st_screen.png" "F5 did not show the start screen"
 
 step "F7 opens the settings; the level goes up by two"
 key F7
 dlg=$(find_window '^Settings$') || fail "the settings dialog did not open"
+# The keys reach the dialog in turn; the level they leave is checked in the saved settings.
 xdotool key --window "$dlg" Up Up 2>/dev/null
-sleep 0.3
-# The dialog closes on the key's press; its release then finds no window, which is fine.
-xdotool key --window "$dlg" Return 2>/dev/null || true
-sleep 0.5
-xdotool search --onlyvisible --name '^Settings$' >/dev/null 2>&1 && fail "the settings dialog did not close"
+key_closing "$dlg" Return
+wait_for_window_gone '^Settings$' 30 || fail "the settings dialog did not close"
 
 step "F6 opens the controls; Left becomes A"
 key F6
 ctl=$(find_window '^Controls$') || fail "the controls dialog did not open"
-sleep 1 # the dialog takes keys once it has the keyboard
 # The first cell is Left's key: Enter makes it wait, A is the new key, Escape closes.
-xdotool key --window "$ctl" Return 2>/dev/null; sleep 0.6
-xdotool key --window "$ctl" a 2>/dev/null; sleep 0.6
-xdotool key --window "$ctl" Escape 2>/dev/null || true
-sleep 0.5
-xdotool search --onlyvisible --name '^Controls$' >/dev/null 2>&1 && fail "the controls dialog did not close"
+shot_window_picture "$ctl" "$work/controls.png"
+xdotool key --window "$ctl" Return 2>/dev/null
+wait_for_picture_change "$ctl" "$work/controls.png" 30 || fail "Enter did not make Left's key wait"
+shot_window_picture "$ctl" "$work/controls-waiting.png"
+xdotool key --window "$ctl" a 2>/dev/null
+wait_for_picture_change "$ctl" "$work/controls-waiting.png" 30 || fail "A was not taken for Left"
+key_closing "$ctl" Escape
+wait_for_window_gone '^Controls$' 30 || fail "the controls dialog did not close"
 
 step "Escape ends the program and the settings are saved"
-key Escape
-wait_exit 10 || fail "the program did not end on Escape"
+key_closing "$win" Escape
+wait_exit 30 || fail "the program did not end on Escape"
 [ "$game_status" -eq 0 ] || fail "Escape ended the program with exit code $game_status"
 ini="$game/clankora.ini"
 [ -f "$ini" ] || fail "no settings file was written"
@@ -177,19 +174,19 @@ sed -n '/^\[Keys\]$/,$p' "$ini" | grep -qx 'Left=A' || { cat "$ini"; fail "Left=
 step "the next start walks with A; SIGTERM closes the game and keeps the settings"
 sed -i 's/^StartLevel=.*/StartLevel=3/' "$ini"
 start_game "$game"
-win=$(find_window '^Clankora!$') || fail "the main window did not open again"
+win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open again"; }
 # The keys chosen in the last run are the game's from its start.
 expect_walks_left_with_a next-start-walk
 kill -TERM "$game_pid" || { cat "$work/game.log"; fail "the game had ended before SIGTERM"; }
-wait_exit 10 || fail "the program ignored SIGTERM"
+wait_exit 30 || fail "the program ignored SIGTERM"
 grep -qx 'StartLevel=3' "$ini" || fail "the settings were not written on SIGTERM"
 
 step "SIGHUP (the terminal closed) closes the game and keeps the settings"
 sed -i -e 's/^StartLevel=.*/StartLevel=6/' -e '/^Top=/d' "$ini"
 start_game "$game"
-win=$(find_window '^Clankora!$') || fail "the main window did not open again"
+win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open again"; }
 kill -HUP "$game_pid"
-wait_exit 10 || fail "the program ignored SIGHUP"
+wait_exit 30 || fail "the program ignored SIGHUP"
 [ "$game_status" -eq 0 ] || fail "the program ended with exit code $game_status on SIGHUP"
 grep -qx 'StartLevel=6' "$ini" && grep -q '^Top=' "$ini" || fail "the settings were not written on SIGHUP"
 
@@ -205,7 +202,7 @@ find_window '^Clankora!$' >/dev/null || { kill "$lost_xvfb"; cat "$work/game.log
 kill "$lost_xvfb"
 wait "$lost_xvfb" 2>/dev/null || true
 export DISPLAY=$main_display
-wait_exit 10 || fail "the program did not end when its display went away"
+wait_exit 30 || fail "the program did not end when its display went away"
 grep -q '^TrashGeneratorAlgorythmIndex=' "$lost/clankora.ini" && grep -q '^SoundOn=' "$lost/clankora.ini" &&
   grep -qx 'StartLevel=4' "$lost/clankora.ini" || { cat "$lost/clankora.ini"; fail "the settings were not saved when the display went away"; }
 
@@ -219,8 +216,8 @@ box=$(find_window '^Tinvell: 01h$') || { cat "$work/game.log"; fail "no message 
 win=$box
 shot damaged
 xdotool search --onlyvisible --name '^Clankora!$' >/dev/null 2>&1 && fail "the game window opened with damaged files"
-xdotool key --window "$box" Return 2>/dev/null || true
-wait_exit 10 || fail "the program did not end after the damaged-files message"
+key_closing "$box" Return
+wait_exit 30 || fail "the program did not end after the damaged-files message"
 [ "$game_status" -eq 1 ] || fail "damaged files ended the program with exit code $game_status, not 1"
 
 # NAME: plays with --record into $work/NAME.rec (in rec), its output in
@@ -236,6 +233,8 @@ start_recording() {
 # --- Recording and replay --------------------------------------------------
 step "a game recorded with --record replays to the same end, with and without a window"
 start_recording game
+# The rests between the keys are the game played: whatever they come to, the
+# replay must end where the recording run did.
 key space
 sleep 1
 key Left Left Up
@@ -259,7 +258,7 @@ key ctrl+plus F11
 key F11 ctrl+minus
 sleep 0.5
 kill -TERM "$game_pid"
-wait_exit 10 || fail "the recording run ignored SIGTERM"
+wait_exit 30 || fail "the recording run ignored SIGTERM"
 recorded=$(tail -n 1 "$work/game.out")
 echo "recorded: $recorded"
 [ -s "$rec" ] || fail "no recording was written"
@@ -274,7 +273,7 @@ verified=$(cd "$game" && timeout 60 ./clankora --replay "$rec" --verify 2>"$work
    >"$work/replay.out" 2>"$work/replay.err") &
 game_pid=$!
 win=$(find_window '^Clankora!$') || { cat "$work/replay.err"; fail "the replay opened no window"; }
-wait_exit 30 || fail "the replay in the window did not end by itself"
+wait_exit 90 || fail "the replay in the window did not end by itself"
 [ "$(tail -n 1 "$work/replay.out")" = "$recorded" ] || fail "the replay in the window ended elsewhere"
 
 step "a recording cut inside its header is refused with a message, and nothing is played"
@@ -288,10 +287,11 @@ grep -q "cut.rec\": it is cut short" "$work/cut.err" || { cat "$work/cut.err"; f
 step "a recording whose game was killed replays up to where it was written, and says it ends early"
 start_recording killed
 key space
-for _ in 1 2 3 4; do key Left Up; sleep 0.3; key Right; sleep 0.3; done
-sleep 2.5 # the recording's blocks reach the disk every two seconds
+for _ in 1 2 3 4; do key Left Up; sleep 0.3; key Right; sleep 0.3; done # the game played
+# The recording's blocks reach the disk every two seconds: the next one holds the keys.
+wait_for_file_past "$rec" "$(file_size "$rec")" 30 || fail "the recording was not written on after the keys"
 kill -KILL "$game_pid"
-wait_exit 10 || fail "the recording run outlived SIGKILL"
+wait_exit 30 || fail "the recording run outlived SIGKILL"
 [ -s "$rec" ] || fail "a killed game left no recording"
 for run in 1 2; do
   if (cd "$game" && timeout 60 ./clankora --replay "$rec" --verify >"$work/killed-$run.out" 2>"$work/killed.err"); then
@@ -323,14 +323,11 @@ fi
 step "a 1920 x 1080 screen: the first start takes the largest zoom that fits, 2x"
 stop_player
 start_display 1920x1080
-sleep 0.5
 
-window_size() { local WIDTH HEIGHT; eval "$(xdotool getwindowgeometry --shell "$win")"; echo "${WIDTH}x${HEIGHT}"; }
+window_size() { local at; at=$(window_geometry "$win"); echo "${at%%+*}"; }
 shot_window() { # NAME: the whole window, at whatever size it has
-  local X Y WIDTH HEIGHT
-  eval "$(xdotool getwindowgeometry --shell "$win")"
   mkdir -p "$work/shots"
-  xwd -root -silent | "$convert" xwd:- -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/shots/$1.png"
+  shot_window_picture "$win" "$work/shots/$1.png"
 }
 shot_screen() { mkdir -p "$work/shots"; xwd -root -silent | "$convert" xwd:- "$work/shots/$1.png"; }
 # SHOT PICTURE WHAT: identical pixels
@@ -345,39 +342,43 @@ install_game "$zoomed"
 printf '[Tinvell: 01h]\nFullScreenFit=0\n' > "$zoomed/clankora.ini"
 start_game "$zoomed"
 win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open on the large screen"; }
-sleep 0.5
+wait_for_window_size "$win" 1280x960 30 || true # the check below tells the size
 [ "$(window_size)" = 1280x960 ] || fail "the first start on 1920 x 1080 is $(window_size), not 2x"
 
 step "Ctrl+Minus: 1x; Ctrl+Plus: 1280 x 960 showing the 1x picture with every pixel doubled"
 key ctrl+minus
+wait_for_window_size "$win" 640x480 30 || true
 [ "$(window_size)" = 640x480 ] || fail "Ctrl+Minus gave a window of $(window_size)"
-sleep 0.3
+wait_for_picture "$win" "$zoomed/sprites/1st_screen.png" 30 || true
 shot_window zoom1
 expect_same zoom1 "$zoomed/sprites/1st_screen.png" "the 1x window does not show the start screen"
 key ctrl+plus
+wait_for_window_size "$win" 1280x960 30 || true
 [ "$(window_size)" = 1280x960 ] || fail "Ctrl+Plus gave a window of $(window_size)"
-sleep 0.3
-shot_window zoom2
 "$convert" "$work/shots/zoom1.png" -sample 200% "$work/zoom1-doubled.png"
+wait_for_picture "$win" "$work/zoom1-doubled.png" 30 0 || true
+shot_window zoom2
 expect_identical zoom2 "$work/zoom1-doubled.png" "the 2x picture is not the 1x one scaled by nearest neighbour"
 
 step "F11 fills the screen, the picture centred at the largest factor on black; F11 leaves"
 key F11
-sleep 0.5
-eval "$(xdotool getwindowgeometry --shell "$win")"
-[ "${WIDTH}x${HEIGHT}+${X}+${Y}" = "1920x1080+0+0" ] || fail "full screen is ${WIDTH}x${HEIGHT}+${X}+${Y}"
-shot_screen full
+wait_for_window_size "$win" 1920x1080+0+0 30 || true
+[ "$(window_geometry "$win")" = "1920x1080+0+0" ] || fail "full screen is $(window_geometry "$win")"
 "$convert" "$work/shots/zoom1.png" -sample 200% -background black -gravity center -extent 1920x1080 \
   "$work/full-expected.png"
+wait_for_picture "$win" "$work/full-expected.png" 30 0 || true
+shot_screen full
 expect_identical full "$work/full-expected.png" "full screen is not the 2x picture centred on black"
 key F11
-sleep 0.3
+wait_for_window_size "$win" 1280x960 30 || true
 [ "$(window_size)" = 1280x960 ] || fail "leaving full screen gave a window of $(window_size)"
 key F11
+# The game is in full screen before it is asked to end.
+wait_for_window_size "$win" 1920x1080+0+0 30 || fail "F11 did not fill the screen again"
 
 step "ending in full screen: Zoom and FullScreen are kept after the other settings, FullScreenFit as it was, then Animation"
 kill -TERM "$game_pid"
-wait_exit 10 || fail "the program did not end on SIGTERM"
+wait_exit 30 || fail "the program did not end on SIGTERM"
 ini="$zoomed/clankora.ini"
 grep -qx 'Zoom=2' "$ini" && grep -qx 'FullScreen=1' "$ini" && grep -qx 'FullScreenFit=0' "$ini" ||
   { cat "$ini"; fail "Zoom, FullScreen and FullScreenFit were not saved"; }

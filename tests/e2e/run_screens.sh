@@ -22,18 +22,22 @@ trap 'stop_all; [ -n "${KEEP_WORK:-}" ] && cp -r "$work" "$KEEP_WORK"; rm -rf "$
 start_screen() { # WIDTHxHEIGHT: a display of that size with openbox managing it
   stop_all
   start_display "$1"
-  openbox --sm-disable >/dev/null 2>&1 &
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
   wm_pid=$!
-  for _ in $(seq 1 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && return 0; sleep 0.1; done
-  fail "openbox did not start"
+  wait_until 30 wm_runs && kill -0 "$wm_pid" 2>/dev/null || { cat "$work/openbox.log"; fail "openbox did not start"; }
 }
+wm_runs() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window; }
+# The frame the window manager put around the window: LEFT RIGHT TOP BOTTOM,
+# nothing before it has framed the window.
+frame_extents() { xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr ',' ' '; }
+framed() { [ -n "$(frame_extents)" ]; }
 
 start_game() { # DIR [ARGS...]
   local dir=$1; shift
   (cd "$dir" && QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy exec ./clankora "$@" >"$work/game.log" 2>&1) &
   game_pid=$!
   win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open"; }
-  sleep 0.7
+  wait_until 30 framed || { cat "$work/openbox.log"; fail "the window manager did not frame the window"; }
 }
 
 fresh_game() { # NAME: the game installed in a folder of its own, with no settings yet
@@ -43,20 +47,17 @@ fresh_game() { # NAME: the game installed in a folder of its own, with no settin
   cp -r "$build/sprites" "$build/sounds" "$game/"
 }
 
+# The rest after the keys is a hand's pace between presses, not a wait for what they do.
 key() { xdotool key --window "$win" "$@" 2>/dev/null || true; sleep 0.3; }
 # The window's client area on the screen, as X itself tells it (a window
 # manager's frame around it is not counted).
-geometry() {
-  xwininfo -id "$win" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-    /^ *Width/ { w = $NF } /^ *Height/ { h = $NF } END { printf "%dx%d+%d+%d", w, h, x, y }'
-}
+geometry() { window_geometry "$win"; }
 shot_root() { xwd -root -silent | "$convert" xwd:- "$work/$1.png"; }
 # The box of what is not black on the screen: the picture in full screen.
 picture_box() { "$convert" "$work/$1.png" -bordercolor black -border 1 -format '%@' info: | awk -F'[x+]' '{ printf "%dx%d+%d+%d", $1, $2, $3 - 1, $4 - 1 }'; }
-shot_window() { # NAME: the window's 640 x 480 picture at 1x
-  local at; at=$(geometry)
-  xwd -root -silent | "$convert" xwd:- -crop "640x480+${at#*+}" +repage "$work/$1.png"
-}
+# BOX: the screen, pictured as "full", shows the picture in BOX (a pattern).
+full_screen_shows() { shot_root full && [[ "$(picture_box full)" == $1 ]]; }
+shot_window() { shot_picture "$win" "$work/$1.png"; } # NAME: the window's 640 x 480 picture at 1x
 
 # The largest size of 4:3 that fits W x H, each side rounded to the nearest pixel.
 fit_size() {
@@ -91,18 +92,21 @@ check_screen() { # WIDTHxHEIGHT
   fresh_game "game-$size"
   start_game "$game"
   key ctrl+minus ctrl+minus ctrl+minus
+  wait_for_window_size "$win" 640x480 30 || true # the check below tells the size
   [ "$(geometry | cut -d+ -f1)" = 640x480 ] || fail "Ctrl+Minus did not give a 1x window ($(geometry))"
+  wait_for_picture "$win" "$game/sprites/1st_screen.png" 30 || fail "the 1x window does not show the start screen"
   shot_window reference
 
   local windowed; windowed=$(geometry)
-  key F11
-  sleep 0.7
-  shot_root full
   local fit box
   fit=$(fit_size "$sw" "$sh")
-  box=$(picture_box full)
   local fw=${fit%x*} fh=${fit#*x}
-  [ "$box" = "${fit}+$(( (sw - fw) / 2 ))+$(( (sh - fh) / 2 ))" ] ||
+  local centred="${fit}+$(( (sw - fw) / 2 ))+$(( (sh - fh) / 2 ))"
+  key F11
+  wait_for_window_size "$win" "${size}+0+0" 30 || fail "F11 gave a window at $(geometry), not the whole screen"
+  wait_until 30 full_screen_shows "$centred" || true # the check below tells where the picture is
+  box=$(picture_box full)
+  [ "$box" = "$centred" ] ||
     fail "full screen on $size shows the picture at $box, not $fit centred"
   echo "full screen on $size: picture $box, $(( fw * fh * 100 / (sw * sh) )) % of the screen"
   "$convert" "$work/full.png" -crop "$box" +repage "$work/fitted.png"
@@ -111,41 +115,45 @@ check_screen() { # WIDTHxHEIGHT
 
   # Escape leaves full screen and pauses the running game; Space plays on.
   key space
-  sleep 0.5
+  sleep 0.5 # playing a moment
   key Escape
-  sleep 0.5
+  wait_for_window_size "$win" "$windowed" 30 || true # the check below tells where the window went
   [ "$(geometry)" = "$windowed" ] || fail "Escape left full screen for $(geometry), not the window at $windowed"
   kill -0 "$game_pid" 2>/dev/null || fail "Escape in full screen ended the program"
+  wait_for_paused "$win" 30 || fail "Escape in full screen did not pause the game"
   shot_window paused
-  sleep 0.7
+  sleep 0.7 # the time in which nothing may move
   shot_window still
   [ "$(differing "$work/paused.png" "$work/still.png")" -eq 0 ] || fail "the game ran on after Escape"
   key space
-  sleep 1
+  wait_for_picture_change "$win" "$work/paused.png" 30 || true # the check below tells how far
   shot_window running
   [ "$(differing "$work/paused.png" "$work/running.png")" -gt 100 ] || fail "Space did not play on after Escape"
 
   # + shows the new level at the right end of the status line.
   key p
+  wait_for_paused "$win" 30 || fail "P did not pause the game"
   shot_window level-before
   key plus
+  wait_for_picture_change "$win" "$work/level-before.png" 30 || true # the check below looks at the level
   shot_window level-after
   "$convert" "$work/level-before.png" -crop 140x40+500+0 +repage "$work/lb.png"
   "$convert" "$work/level-after.png" -crop 140x40+500+0 +repage "$work/la.png"
   [ "$(differing "$work/lb.png" "$work/la.png")" -gt 20 ] || fail "+ left the level shown as it was"
 
   windowed=$(geometry)
+  # The trips follow at a quick hand's pace, as they are pressed.
   for _ in $(seq 1 20); do
     xdotool key --window "$win" F11; sleep 0.25
     xdotool key --window "$win" F11; sleep 0.25
   done
-  sleep 0.5
+  wait_for_window_size "$win" "$windowed" 30 || true # the check below tells where the window went
   [ "$(geometry)" = "$windowed" ] || fail "twenty trips to full screen and back moved the window from $windowed to $(geometry)"
-  key Escape
-  wait_exit 10 || fail "Escape in the window did not end the program"
+  key_closing "$win" Escape
+  wait_exit 30 || fail "Escape in the window did not end the program"
 }
 
-differing() { "$compare" -metric AE "$1" "$2" null: 2>&1 || true; }
+differing() { pixels_differing "$1" "$2"; }
 
 measure() {
   for size in 1280x800 1366x768 1920x1080 3840x2160; do
@@ -153,7 +161,8 @@ measure() {
     fresh_game "cover-$size"
     start_game "$game"
     key F11
-    sleep 0.7
+    wait_for_window_size "$win" "${size}+0+0" 30 || fail "F11 did not fill the $size screen"
+    wait_until 30 full_screen_shows "$(fit_size "${size%x*}" "${size#*x}")+*" || true
     shot_root cover
     box=$(picture_box cover)
     awk -v b="$box" -v s="$size" 'BEGIN { split(b, p, /[x+]/); split(s, q, "x");
@@ -182,24 +191,15 @@ start_game "$game"
 for _ in $(seq 1 10); do
   key ctrl+plus
 done
-sleep 0.5
-# The whole window, its frame included, as the window manager placed it.
-# The window manager sets the frame's extents once it has framed the window.
-extents=""
-for _ in $(seq 1 30); do
-  extents=$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr ',' ' ')
-  [ -n "$extents" ] && break
-  sleep 0.1
-done
-# A window the window manager has not framed (yet) has no frame to count.
-[ -n "$extents" ] || { echo "no frame extents from the window manager: the window counts unframed"; extents="0 0 0 0"; }
-read -r left right top bottom <<<"$extents"
+# The whole window, its frame included, as the window manager placed it
+# (start_game waited for the frame).
+read -r left right top bottom <<<"$(frame_extents)"
 read -r WIDTH HEIGHT X Y <<<"$(geometry | tr 'x+' '  ')"
 X=$((X - left)); Y=$((Y - top)); WIDTH=$((WIDTH + left + right)); HEIGHT=$((HEIGHT + top + bottom))
 [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1366 ] && [ $((Y + HEIGHT)) -le 768 ] ||
   fail "after ten Ctrl+Plus the window with its frame is ${WIDTH}x${HEIGHT}+${X}+${Y} on a 1366x768 screen"
-key Escape
-wait_exit 10 || fail "Escape did not end the program"
+key_closing "$win" Escape
+wait_exit 30 || fail "Escape did not end the program"
 grep -qx 'Zoom=1' "$game/clankora.ini" || { cat "$game/clankora.ini"; fail "the zoom saved is not the one that fits"; }
 
 echo "screens: all steps passed"

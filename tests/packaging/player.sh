@@ -29,12 +29,12 @@ start_as_player() {
 expect_start_screen_then_escape() {
   local win d
   win=$(find_window '^Clankora!$') || { cat "$work/game.log"; fail "the main window did not open"; }
-  sleep 0.5
+  wait_for_picture "$win" "$1" 30 || true # the check below tells how far it is
   shot_picture "$win" "$work/start.png"
-  d=$("$compare" -metric AE "$work/start.png" "$1" null: 2>&1 || true)
-  [ "$d" -lt 50 ] 2>/dev/null || fail "the window does not show the start screen ($d pixels differ)"
-  xdotool key --window "$win" Escape 2>/dev/null || true
-  wait_exit 10 || fail "the game did not end on Escape"
+  d=$(pixels_differing "$work/start.png" "$1")
+  [ "$d" -lt 50 ] || fail "the window does not show the start screen ($d pixels differ)"
+  key_closing "$win" Escape
+  wait_exit 30 || fail "the game did not end on Escape"
 }
 
 # HOME: the settings were written into the player's configuration folder.
