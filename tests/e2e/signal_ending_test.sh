@@ -16,9 +16,11 @@ cp -r "$build/sprites" "$build/sounds" "$work/"
 mkdir "$work/clankora.ini" # a folder where the settings file should be: every save fails
 
 # The game has taken over SIGHUP, SIGINT and SIGTERM (bits 0, 1 and 14 of the
-# caught signals), which it does as its window opens.
+# caught signals), which it does as its window opens. Until the shell that
+# starts it has become the game, those are the shell's.
 catches_signals() {
   local caught
+  [ "$(cat /proc/"$game_pid"/comm 2>/dev/null)" = clankora ] || return 1
   caught=$(awk '/^SigCgt:/ { print $2 }' /proc/"$game_pid"/status 2>/dev/null) || return 1
   [ -n "$caught" ] && (( (16#$caught & 16#4003) == 16#4003 ))
 }
